@@ -1,0 +1,78 @@
+#include "text_reader.h"
+
+namespace imset {
+namespace {
+constexpr int end_of_text_byte = 0x1A;
+constexpr int data_end = -1;
+constexpr int data_error = -2;
+}  // namespace
+
+bool TextReader::open(const char* path) {
+  close();
+  file_ = std::fopen(path, "rb");
+  chunk_pos_ = chunk_len_ = 0;
+  at_end_ = failed_ = false;
+  pending_ = -1;
+  return file_ != nullptr;
+}
+
+void TextReader::close() {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = nullptr;
+}
+
+bool TextReader::refill() {
+  chunk_pos_ = 0;
+  chunk_len_ = std::fread(chunk_.data(), 1, chunk_.size(), file_);
+  if (chunk_len_ > 0) return true;
+  if (std::ferror(file_) != 0) failed_ = true;
+  return false;
+}
+
+int TextReader::next_raw() {
+  if (chunk_pos_ == chunk_len_ && !refill()) return failed_ ? data_error : data_end;
+  return chunk_[chunk_pos_++];
+}
+
+LineRead TextReader::read_line(LineBuffer& line) {
+  std::size_t n = 0;
+  char* out = line.bytes.data();
+  while (n < max_line_read && !at_end_) {
+    int byte = pending_;
+    pending_ = -1;
+    if (byte < 0) {
+      // Plain bytes straight from the chunk; only LF, CR and 0x1A need care.
+      while (n < max_line_read && chunk_pos_ < chunk_len_) {
+        const unsigned char b = chunk_[chunk_pos_];
+        if (b == '\n' || b == '\r' || b == end_of_text_byte) break;
+        out[n++] = static_cast<char>(b);
+        ++chunk_pos_;
+      }
+      if (n == max_line_read) break;
+      byte = next_raw();
+    }
+    if (byte == data_error) return LineRead::read_error;
+    if (byte == data_end || byte == end_of_text_byte) {
+      at_end_ = true;
+      break;
+    }
+    if (byte == '\r') {
+      const int after = next_raw();
+      if (after == data_error) return LineRead::read_error;
+      if (after == '\n') {
+        byte = '\n';
+      } else if (after == data_end) {
+        at_end_ = true;
+      } else {
+        pending_ = after;
+      }
+    }
+    out[n++] = static_cast<char>(byte);
+    if (byte == '\n') break;
+  }
+  out[n] = '\0';
+  line.length = n;
+  return n == 0 ? LineRead::end_of_file : LineRead::line;
+}
+
+}  // namespace imset

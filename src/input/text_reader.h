@@ -1,0 +1,54 @@
+// Reading the two input files as text, the same way on every platform:
+// CR LF becomes LF, any other CR stays, the byte 0x1A ends the file, every
+// other byte (NUL included) is kept. Lines come in reads of at most 1,023
+// bytes; the rest of a longer line arrives as a line of its own.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdio>
+
+namespace imset {
+
+inline constexpr std::size_t line_buffer_size = 1024;
+inline constexpr std::size_t max_line_read = line_buffer_size - 1;
+
+// One read of a line: its bytes, a terminating zero after them. Readers work
+// on the text up to the first zero byte, as the file's lines are C strings.
+struct LineBuffer {
+  std::array<char, line_buffer_size> bytes{};
+  std::size_t length = 0;  // bytes read, zero bytes included
+  const char* text() const { return bytes.data(); }
+};
+
+enum class LineRead { line, end_of_file, read_error };
+
+class TextReader {
+ public:
+  // Opens for reading; false when the file cannot be opened.
+  bool open(const char* path);
+  // Next line read, up to and including its LF, at most 1,023 bytes.
+  LineRead read_line(LineBuffer& line);
+  void close();
+  ~TextReader() { close(); }
+
+ private:
+  int next_raw();  // raw byte, -1 at end of data, -2 on a read error
+  bool refill();
+
+  std::FILE* file_ = nullptr;
+  std::array<unsigned char, 1 << 16> chunk_{};
+  std::size_t chunk_pos_ = 0;
+  std::size_t chunk_len_ = 0;
+  bool at_end_ = false;  // 0x1A seen or no more data
+  bool failed_ = false;
+  int pending_ = -1;  // byte read after a lone CR, not yet returned
+};
+
+// Whitespace as the default character classification has it: space, tab,
+// LF, VT, FF, CR; nothing else, no byte of 0x80 or above.
+constexpr bool is_white(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace imset
