@@ -14,7 +14,9 @@ int run(int argc, const char* const* argv, const SearchProcedures& search) {
   std::signal(SIGPIPE, SIG_IGN);
   if (argc != 3) {
     write_text("Usage: ");
-    write_text(argc > 0 && argv[0] != nullptr ? argv[0] : "imset-check");
+    // Some systems start a program with no argument 0, or an empty one.
+    const bool named = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0';
+    write_text(named ? argv[0] : "imset-check");
     write_text(" <file with input vector> <file with extreme points>\n");
     flush_output();
     return 2;

@@ -1,0 +1,39 @@
+// Runs imset-rays through the shell and collects what it wrote.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace imset::rays::testing {
+
+struct ProgramRun {
+  int exit_status = -1;  // -1 when the program did not exit normally
+  std::string out;
+  std::string err;
+};
+
+inline std::string read_whole_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs IMSET_RAYS with the given (already shell-quoted) arguments.
+inline ProgramRun run_imset_rays(const std::string& arguments) {
+  const std::string out_path = ::testing::TempDir() + "imset-rays-stdout.txt";
+  const std::string err_path = ::testing::TempDir() + "imset-rays-stderr.txt";
+  const std::string command =
+      std::string("'") + IMSET_RAYS + "' " + arguments + " >'" + out_path + "' 2>'" + err_path + "'";
+  const int status = std::system(command.c_str());
+  ProgramRun run;
+  if (status != -1 && WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);
+  run.out = read_whole_file(out_path);
+  run.err = read_whole_file(err_path);
+  return run;
+}
+
+}  // namespace imset::rays::testing
