@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <initializer_list>
 #include <map>
 #include <random>
@@ -280,6 +282,24 @@ TEST(BadInput, GarbageAndHugeLinesGiveTheModelsAnswerWithoutCrash) {
   const Outcome huge_vector_line = check(repeat("+ ", 5000000), "0\n");
   EXPECT_EQ(huge_vector_line.status, 1);
   EXPECT_TRUE(huge_vector_line.out.ends_with(too_many));
+}
+
+}  // namespace
+
+namespace {
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Examples, ShippedExampleGivesTheRecordedOutput) {
+  const std::string vectors = std::string(IMSET_DATA_DIR) + "/example-vectors.txt";
+  const std::string types = std::string(IMSET_DATA_DIR) + "/extreme-rays-types.txt";
+  const std::string recorded = read_file(std::string(IMSET_GOLDEN_DIR) + "/example.out");
+  ASSERT_NE(recorded.find("counter examples found"), std::string::npos);
+  EXPECT_EQ(harness::run_program(checker, vectors, types), (Outcome{recorded, 0}));
+  EXPECT_EQ(harness::run_program(model, vectors, types), (Outcome{recorded, 0}));
 }
 
 }  // namespace
