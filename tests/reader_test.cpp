@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "input/extreme_points.h"
 #include "input/text_reader.h"
 
 namespace {
@@ -67,6 +68,31 @@ TEST(TextReader, MissingFileAndDirectory) {
     LineBuffer line;
     EXPECT_EQ(reader.read_line(line), LineRead::read_error);
   }
+}
+
+// The slots and numbers of every record handed to the search.
+std::vector<std::array<std::int32_t, imset::subset_count>> seen_values;
+std::vector<std::string> seen_first_slot;
+
+bool remember_record() {
+  seen_values.push_back(imset::token_values);
+  seen_first_slot.emplace_back(imset::token_slots[0].data());
+  return false;
+}
+
+TEST(ExtremePointReader, TokensReadAsFormattedDecimalNumbers) {
+  const std::string path = write_temp("42 -42 +7 007 12abc 999999999 -99999999 END + -x +-5 abc\n3\n");
+  seen_values.clear();
+  seen_first_slot.clear();
+  ASSERT_EQ(imset::read_extreme_points(path.c_str(), remember_record), imset::ListEnd::list_ended);
+  std::filesystem::remove(path);
+  ASSERT_EQ(seen_values.size(), 2U);
+  const std::vector<std::int32_t> expected = {42, -42, 7, 7, 12, 999999999, -99999999, 0, 0, 0, 0, 0};
+  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(seen_values[0][k], expected[k]) << "slot " << k;
+  // The second record changes slot 0 only; its text and number go together.
+  EXPECT_EQ(seen_first_slot, (std::vector<std::string>{"42", "3"}));
+  EXPECT_EQ(seen_values[1][0], 3);
+  for (std::size_t k = 1; k < expected.size(); ++k) EXPECT_EQ(seen_values[1][k], expected[k]) << "slot " << k;
 }
 
 }  // namespace

@@ -153,25 +153,4 @@ TEST(PermutationMap, ElementaryImageCarriesImsetValuesToTheVariant) {
   }
 }
 
-TEST(TokenValue, ReadsLikeFormattedDecimalInput) {
-  const auto value = [](const char* text) {
-    TokenSlot slot{};
-    std::memcpy(slot.data(), text, std::min(std::strlen(text), slot.size() - 1));
-    return token_value(slot);
-  };
-  EXPECT_EQ(value("42"), 42);
-  EXPECT_EQ(value("-42"), -42);
-  EXPECT_EQ(value("+7"), 7);
-  EXPECT_EQ(value("007"), 7);
-  EXPECT_EQ(value("12abc"), 12);
-  EXPECT_EQ(value("999999999"), 999999999);
-  EXPECT_EQ(value("-99999999"), -99999999);
-  // Texts without a number read as 0.
-  EXPECT_EQ(value(""), 0);
-  EXPECT_EQ(value("END"), 0);
-  EXPECT_EQ(value("+"), 0);
-  EXPECT_EQ(value("-x"), 0);
-  EXPECT_EQ(value("+-5"), 0);
-}
-
 }  // namespace

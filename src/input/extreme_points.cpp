@@ -8,6 +8,7 @@
 namespace imset {
 
 TokenSlots token_slots{};
+std::array<std::int32_t, subset_count> token_values{};
 
 namespace {
 
@@ -35,26 +36,34 @@ const char* skip_token(const char* p) {
 
 enum class LineTokens { stored, too_long };
 
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 // Copies the first 26 tokens of a line into their slots and counts the
 // places visited. The end of the line after white space is such a place too,
 // with nothing stored, so a line of only white space still counts as a record.
+// Each token's number is read in the same pass over its characters.
 LineTokens store_tokens(const char* text, int& counter) {
   const char* cursor = text;
   counter = 0;
   while (*cursor != '\0') {
+    const char* start = skip_white(cursor);
+    const char* digits = start + static_cast<int>(*start == '+' || *start == '-');
+    std::uint32_t magnitude = 0;  // wraps harmlessly on tokens too long to keep
+    for (; is_digit(*digits); ++digits) magnitude = magnitude * 10U + static_cast<std::uint32_t>(*digits - '0');
+    cursor = skip_token(digits);
     if (counter < subset_count) {
-      const char* start = skip_white(cursor);
-      const char* end = skip_token(start);
-      const auto length = static_cast<std::size_t>(end - start);
+      const auto length = static_cast<std::size_t>(cursor - start);
       if (length > max_token_length) return LineTokens::too_long;
       if (length > 0) {
-        TokenSlot& slot = token_slots[static_cast<std::size_t>(counter)];
-        std::memcpy(slot.data(), start, length);
-        slot[length] = '\0';
+        // A whole slot's width is copied at once (the line buffer has room
+        // past its end); the terminating zero then cuts it to the token.
+        const auto slot = static_cast<std::size_t>(counter);
+        std::memcpy(token_slots[slot].data(), start, token_slots[slot].size());
+        token_slots[slot][length] = '\0';
+        token_values[slot] = static_cast<std::int32_t>(*start == '-' ? 0U - magnitude : magnitude);
       }
       ++counter;
     }
-    cursor = skip_token(skip_white(cursor));
   }
   return LineTokens::stored;
 }

@@ -21,6 +21,11 @@ using TokenSlots = std::array<TokenSlot, subset_count>;
 // keep the text of earlier records (empty before the first).
 extern TokenSlots token_slots;
 
+// The number each slot's text reads as, kept with the text: formatted
+// reading of a decimal integer (an optional sign, then digits up to the
+// first other character); 0 for a text that holds no number.
+extern std::array<std::int32_t, subset_count> token_values;
+
 // Searches the record in token_slots; returns true when every vector has
 // been matched and the run is over.
 using RecordProcedure = bool (*)();

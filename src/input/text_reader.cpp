@@ -1,10 +1,21 @@
 #include "text_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace imset {
 namespace {
 constexpr int end_of_text_byte = 0x1A;
 constexpr int data_end = -1;
 constexpr int data_error = -2;
+
+// Bytes that end a run of plain bytes: the line feed, the carriage return
+// (which may start a CR LF pair) and 0x1A.
+constexpr std::array<bool, 256> special_bytes = [] {
+  std::array<bool, 256> special{};
+  special['\n'] = special['\r'] = special[end_of_text_byte] = true;
+  return special;
+}();
 }  // namespace
 
 bool TextReader::open(const char* path) {
@@ -42,12 +53,13 @@ LineRead TextReader::read_line(LineBuffer& line) {
     pending_ = -1;
     if (byte < 0) {
       // Plain bytes straight from the chunk; only LF, CR and 0x1A need care.
-      while (n < max_line_read && chunk_pos_ < chunk_len_) {
-        const unsigned char b = chunk_[chunk_pos_];
-        if (b == '\n' || b == '\r' || b == end_of_text_byte) break;
-        out[n++] = static_cast<char>(b);
-        ++chunk_pos_;
-      }
+      const std::size_t room = std::min(max_line_read - n, chunk_len_ - chunk_pos_);
+      const unsigned char* plain = chunk_.data() + chunk_pos_;
+      std::size_t run = 0;
+      while (run < room && !special_bytes[plain[run]]) ++run;
+      std::memcpy(out + n, plain, run);
+      n += run;
+      chunk_pos_ += run;
       if (n == max_line_read) break;
       byte = next_raw();
     }

@@ -16,7 +16,9 @@ inline constexpr std::size_t max_line_read = line_buffer_size - 1;
 // One read of a line: its bytes, a terminating zero after them. Readers work
 // on the text up to the first zero byte, as the file's lines are C strings.
 struct LineBuffer {
-  std::array<char, line_buffer_size> bytes{};
+  // Room past the 1,024 bytes lets a token be copied as a fixed-size block.
+  static constexpr std::size_t slack = 16;
+  std::array<char, line_buffer_size + slack> bytes{};
   std::size_t length = 0;  // bytes read, zero bytes included
   const char* text() const { return bytes.data(); }
 };
@@ -47,8 +49,12 @@ class TextReader {
 
 // Whitespace as the default character classification has it: space, tab,
 // LF, VT, FF, CR; nothing else, no byte of 0x80 or above.
-constexpr bool is_white(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+inline constexpr std::array<bool, 256> white_bytes = [] {
+  std::array<bool, 256> white{};
+  for (const unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) white[c] = true;
+  return white;
+}();
+
+constexpr bool is_white(char c) { return white_bytes[static_cast<unsigned char>(c)]; }
 
 }  // namespace imset

@@ -27,14 +27,6 @@ void set_bit(ZeroPattern& pattern, unsigned p) {
   }
 }
 
-ZeroPattern zero_pattern(const ImsetValues& imset) {
-  ZeroPattern pattern;
-  for (unsigned p = 0; p < elementary_count; ++p) {
-    if (imset[p] == 0) set_bit(pattern, p);
-  }
-  return pattern;
-}
-
 // The zero pattern of variant j, from the record's own pattern.
 ZeroPattern permuted(const ZeroPattern& pattern, std::size_t j) {
   ZeroPattern image;
@@ -48,24 +40,58 @@ ZeroPattern permuted(const ZeroPattern& pattern, std::size_t j) {
   return image;
 }
 
-// A vector as two patterns: the rows that must be zero ("+") and the rows
-// that must be nonzero ("-").
-struct VectorDemand {
-  ZeroPattern must_be_zero;
-  ZeroPattern must_be_nonzero;
+// The vectors not yet matched, in ascending order, each as the rows that
+// must be zero ("+") and the rows that must be nonzero ("-"), 80 bits in
+// three 32-bit words. Kept as separate columns of 32-bit words so that
+// testing them all against one pattern is a loop the compiler vectorises.
+constexpr std::size_t words = 3;
+
+struct UnmatchedVectors {
+  std::array<std::int32_t, max_vectors> index{};
+  std::array<std::array<std::uint32_t, max_vectors>, words> must_be_zero{};
+  std::array<std::array<std::uint32_t, max_vectors>, words> must_be_nonzero{};
+  std::int32_t count = 0;
 };
 
-std::array<VectorDemand, max_vectors> demands{};
-// Indexes of the vectors not yet matched, ascending.
-std::array<std::int32_t, max_vectors> unmatched{};
-std::int32_t unmatched_count = 0;
+UnmatchedVectors unmatched;
 
-bool satisfies(const ZeroPattern& zeros, const VectorDemand& demand) {
-  const bool nonzero_ok =
-      (zeros.low & demand.must_be_nonzero.low) == 0 && (zeros.high & demand.must_be_nonzero.high) == 0;
-  const bool zero_ok =
-      (demand.must_be_zero.low & ~zeros.low) == 0 && (demand.must_be_zero.high & ~zeros.high) == 0;
-  return nonzero_ok && zero_ok;
+using PatternWords = std::array<std::uint32_t, words>;
+
+PatternWords words_of(const ZeroPattern& zeros) {
+  return {static_cast<std::uint32_t>(zeros.low), static_cast<std::uint32_t>(zeros.low >> 32),
+          static_cast<std::uint32_t>(zeros.high)};
+}
+
+bool satisfies(const PatternWords& zeros, std::size_t i) {
+  std::uint32_t violations = 0;
+  for (std::size_t w = 0; w < words; ++w) {
+    violations |= (zeros[w] & unmatched.must_be_nonzero[w][i]) | (unmatched.must_be_zero[w][i] & ~zeros[w]);
+  }
+  return violations == 0;
+}
+
+// How many unmatched vectors the pattern satisfies, in one pass without an
+// early exit: almost every pattern satisfies none, and a plain counting loop
+// is the cheapest way to learn that.
+int satisfied_count(const PatternWords& zeros) {
+  int count = 0;
+  const auto n = static_cast<std::size_t>(unmatched.count);
+  for (std::size_t i = 0; i < n; ++i) count += static_cast<int>(satisfies(zeros, i));
+  return count;
+}
+
+void drop_found_vectors() {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(unmatched.count); ++i) {
+    if (vector_set.found[static_cast<std::size_t>(unmatched.index[i])] != 0) continue;
+    unmatched.index[kept] = unmatched.index[i];
+    for (std::size_t w = 0; w < words; ++w) {
+      unmatched.must_be_zero[w][kept] = unmatched.must_be_zero[w][i];
+      unmatched.must_be_nonzero[w][kept] = unmatched.must_be_nonzero[w][i];
+    }
+    ++kept;
+  }
+  unmatched.count = static_cast<std::int32_t>(kept);
 }
 
 // Zero patterns already tested against every vector still unmatched: either
@@ -119,46 +145,42 @@ void report_match(std::int32_t vector_index, std::size_t j, const SetFunction& v
 
 // Tests the unmatched vectors, in ascending order, against variant j of the
 // record; true when the last one has been matched.
-bool check_variant(const ZeroPattern& zeros, std::size_t j, const SetFunction& values) {
-  std::int32_t kept = 0;
-  for (std::int32_t i = 0; i < unmatched_count; ++i) {
-    const std::int32_t v = unmatched[static_cast<std::size_t>(i)];
-    if (!satisfies(zeros, demands[static_cast<std::size_t>(v)])) {
-      unmatched[static_cast<std::size_t>(kept++)] = v;
-      continue;
-    }
+bool check_variant(const ZeroPattern& pattern, std::size_t j, const SetFunction& values) {
+  const PatternWords zeros = words_of(pattern);
+  if (satisfied_count(zeros) == 0) return false;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(unmatched.count); ++i) {
+    if (!satisfies(zeros, i)) continue;
+    const std::int32_t v = unmatched.index[i];
     report_match(v, j, values);
     vector_set.found[static_cast<std::size_t>(v)] = 1;
     ++vector_set.found_count;
     if (vector_set.found_count == vector_set.count) return true;
   }
-  unmatched_count = kept;
+  drop_found_vectors();
   return false;
 }
 
 }  // namespace
 
-std::int32_t token_value(const TokenSlot& token) {
-  const char* p = token.data();
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  const bool negative = *p == '-';
-  if (*p == '+' || *p == '-') ++p;
-  std::uint32_t magnitude = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) magnitude = magnitude * 10U + static_cast<std::uint32_t>(*p - '0');
-  return static_cast<std::int32_t>(negative ? 0U - magnitude : magnitude);
-}
-
 void prepare_search() {
-  unmatched_count = 0;
+  unmatched = {};
   for (std::int32_t v = 0; v < vector_set.count; ++v) {
-    VectorDemand& demand = demands[static_cast<std::size_t>(v)];
-    demand = {};
+    if (vector_set.found[static_cast<std::size_t>(v)] != 0) continue;
+    ZeroPattern must_be_zero;
+    ZeroPattern must_be_nonzero;
     for (unsigned p = 0; p < elementary_count; ++p) {
       const std::int32_t code = vector_set.codes[static_cast<std::size_t>(v)][p];
-      if (code == code_zero) set_bit(demand.must_be_zero, p);
-      if (code == code_nonzero) set_bit(demand.must_be_nonzero, p);
+      if (code == code_zero) set_bit(must_be_zero, p);
+      if (code == code_nonzero) set_bit(must_be_nonzero, p);
     }
-    if (vector_set.found[static_cast<std::size_t>(v)] == 0) unmatched[static_cast<std::size_t>(unmatched_count++)] = v;
+    const auto i = static_cast<std::size_t>(unmatched.count++);
+    unmatched.index[i] = v;
+    const PatternWords zero_words = words_of(must_be_zero);
+    const PatternWords nonzero_words = words_of(must_be_nonzero);
+    for (std::size_t w = 0; w < words; ++w) {
+      unmatched.must_be_zero[w][i] = zero_words[w];
+      unmatched.must_be_nonzero[w][i] = nonzero_words[w];
+    }
   }
   // Filled here, not left to zero pages, so memory in use does not grow
   // with the input.
@@ -168,9 +190,9 @@ void prepare_search() {
 
 bool process_record() {
   record_number = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_number) + 1U);
-  SetFunction values{};
-  for (std::size_t k = 0; k < subset_count; ++k) values[k] = token_value(token_slots[k]);
-  const ZeroPattern zeros = zero_pattern(imset_values(values));
+  const SetFunction& values = token_values;
+  const VanishingRows vanishing = vanishing_rows(values);
+  const ZeroPattern zeros{vanishing.rows_low, vanishing.rows_high};
   if (already_tested(zeros)) return false;
   for (std::size_t j = 0; j < static_cast<std::size_t>(permutation_count); ++j) {
     const ZeroPattern variant_zeros = j == 0 ? zeros : permuted(zeros, j);

@@ -22,11 +22,6 @@ namespace imset {
 // 1-based number of the record being searched, as printed in reports.
 extern std::int32_t record_number;
 
-// Value of a token as formatted reading of a decimal integer gives it:
-// leading white space, an optional sign, digits up to the first non-digit.
-// A token with no digits there reads as 0.
-std::int32_t token_value(const TokenSlot& token);
-
 // Called once after the vector file is read and before the first record.
 void prepare_search();
 

@@ -1,6 +1,7 @@
 #include "tables.h"
 
 #include <bit>
+#include <utility>
 
 namespace imset {
 namespace {
@@ -119,22 +120,24 @@ constexpr std::array<std::array<std::int8_t, 32>, 32> make_row_of_triple(
   return rows;
 }
 
-// Up to two +1 and two -1 coordinates per row; -1 marks an absent term.
+// Up to two +1 and two -1 coordinates per row. An absent term points one
+// past the last subset, where imset_values keeps a zero.
+constexpr int absent_term = subset_count;
 struct SparseRow {
-  std::array<int, 2> plus;
-  std::array<int, 2> minus;
+  std::array<std::uint8_t, 2> plus;
+  std::array<std::uint8_t, 2> minus;
 };
 
 constexpr std::array<SparseRow, elementary_count> make_sparse_rows(
     const std::array<SetFunction, elementary_count>& table) {
   std::array<SparseRow, elementary_count> rows{};
   for (std::size_t p = 0; p < elementary_count; ++p) {
-    rows[p] = {{-1, -1}, {-1, -1}};
+    rows[p] = {{absent_term, absent_term}, {absent_term, absent_term}};
     std::size_t plus = 0;
     std::size_t minus = 0;
     for (std::size_t s = 0; s < subset_count; ++s) {
-      if (table[p][s] == 1) rows[p].plus[plus++] = static_cast<int>(s);
-      if (table[p][s] == -1) rows[p].minus[minus++] = static_cast<int>(s);
+      if (table[p][s] == 1) rows[p].plus[plus++] = static_cast<std::uint8_t>(s);
+      if (table[p][s] == -1) rows[p].minus[minus++] = static_cast<std::uint8_t>(s);
     }
   }
   return rows;
@@ -166,16 +169,38 @@ std::int32_t inner_product(const SetFunction& a, const SetFunction& b) {
 }
 
 ImsetValues imset_values(const SetFunction& values) {
-  // Unused terms read a zero kept past the last subset.
-  std::array<std::uint32_t, subset_count + 1> v{};
+  std::array<std::uint32_t, subset_count + 1> v{};  // v[absent_term] stays 0
   for (std::size_t k = 0; k < subset_count; ++k) v[k] = static_cast<std::uint32_t>(values[k]);
-  const auto at = [&v](int s) { return v[static_cast<std::size_t>(s < 0 ? subset_count : s)]; };
   ImsetValues result{};
   for (std::size_t p = 0; p < elementary_count; ++p) {
     const SparseRow& r = sparse_rows[p];
-    result[p] = static_cast<std::int32_t>(at(r.plus[0]) + at(r.plus[1]) - at(r.minus[0]) - at(r.minus[1]));
+    result[p] = static_cast<std::int32_t>(v[r.plus[0]] + v[r.plus[1]] - v[r.minus[0]] - v[r.minus[1]]);
   }
   return result;
+}
+
+namespace {
+
+// One elementary row's imset value, with the row's coordinates known at
+// compile time so the 80 rows unroll into straight additions.
+template <std::size_t P>
+std::uint64_t vanishes(const std::array<std::uint32_t, subset_count + 1>& v) {
+  constexpr SparseRow r = sparse_rows[P];
+  return static_cast<std::uint64_t>(v[r.plus[0]] + v[r.plus[1]] - v[r.minus[0]] - v[r.minus[1]] == 0);
+}
+
+template <std::size_t First, std::size_t... P>
+std::uint64_t vanishing_bits(const std::array<std::uint32_t, subset_count + 1>& v, std::index_sequence<P...>) {
+  return ((vanishes<First + P>(v) << P) | ...);
+}
+
+}  // namespace
+
+VanishingRows vanishing_rows(const SetFunction& values) {
+  std::array<std::uint32_t, subset_count + 1> v{};  // v[absent_term] stays 0
+  for (std::size_t k = 0; k < subset_count; ++k) v[k] = static_cast<std::uint32_t>(values[k]);
+  return {vanishing_bits<0>(v, std::make_index_sequence<64>{}),
+          vanishing_bits<64>(v, std::make_index_sequence<elementary_count - 64>{})};
 }
 
 std::int32_t permutation_count = 0;

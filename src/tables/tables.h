@@ -45,6 +45,14 @@ std::int32_t inner_product(const SetFunction& a, const SetFunction& b);
 // elementary table; equal to the inner products with every row.
 ImsetValues imset_values(const SetFunction& values);
 
+// Which of the 80 imset values of a set function are zero: bit p of
+// rows_low (p < 64) or of rows_high (p >= 64) is set when value p is 0.
+struct VanishingRows {
+  std::uint64_t rows_low;
+  std::uint64_t rows_high;
+};
+VanishingRows vanishing_rows(const SetFunction& values);
+
 // Filled by build_permutation_map, read-only afterwards. Row j belongs to
 // the j-th permutation in lexicographic order (row 0 is the identity).
 // permutation_map[j][s]: subset index of the image of subset s.
