@@ -3,6 +3,7 @@
 // an extreme-point file for imset-check.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -64,6 +65,9 @@ void write_records(std::ostream& out, const std::vector<imset::SetFunction>& rec
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away early must give a write error, not a silent
+  // death by signal.
+  std::signal(SIGPIPE, SIG_IGN);
   bool types_only = false;
   std::string output_path;
   bool have_output_path = false;
@@ -91,12 +95,15 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Open the output before the long computation so a bad path fails at once.
+  // The rays go to a file beside the output first and replace it only when
+  // complete, so a failed run never loses an existing file. Opening it now
+  // makes a bad path fail before the long computation.
+  const std::string partial_path = output_path + ".partial";
   std::ofstream file;
   if (have_output_path) {
-    file.open(output_path, std::ios::out | std::ios::trunc | std::ios::binary);
+    file.open(partial_path, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!file) {
-      std::cerr << "imset-rays: cannot open output file '" << output_path << "' for writing\n";
+      std::cerr << "imset-rays: cannot open output file '" << partial_path << "' for writing\n";
       return exit_failure;
     }
   }
@@ -105,7 +112,7 @@ int main(int argc, char** argv) {
     std::cerr << "imset-rays: " << message << '\n';
     if (have_output_path) {
       file.close();
-      std::remove(output_path.c_str());  // leave no truncated file behind
+      std::remove(partial_path.c_str());
     }
     return exit_failure;
   };
@@ -139,5 +146,11 @@ int main(int argc, char** argv) {
   write_records(out, records);
   out.flush();
   if (!out) return fail("writing the output failed");
+  if (have_output_path) {
+    file.close();
+    if (!file || std::rename(partial_path.c_str(), output_path.c_str()) != 0) {
+      return fail("cannot replace '" + output_path + "' with the finished output");
+    }
+  }
   return 0;
 }

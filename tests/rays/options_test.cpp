@@ -44,7 +44,7 @@ TEST(ImsetRaysOptions, UnwritableOutputFailsBeforeComputing) {
   const std::string path = ::testing::TempDir() + "no-such-directory/rays.txt";
   const auto run = run_imset_rays("--types -o '" + path + "'");
   EXPECT_EQ(run.exit_status, 1);
-  EXPECT_NE(run.err.find("cannot open output file '" + path + "'"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot open output file '" + path + ".partial'"), std::string::npos) << run.err;
   EXPECT_EQ(run.err.find("computing"), std::string::npos) << run.err;
   EXPECT_EQ(run.out, "");
 }
