@@ -11,7 +11,7 @@ namespace imset {
 int run(int argc, const char* const* argv, const SearchProcedures& search) {
   // A reader that goes away (a pipe closed early) must give a write error,
   // not a silent death by signal.
-  std::signal(SIGPIPE, SIG_IGN);
+  (void)std::signal(SIGPIPE, SIG_IGN);
   if (argc != 3) {
     write_text("Usage: ");
     // Some systems start a program with no argument 0, or an empty one.

@@ -13,7 +13,8 @@ std::array<char, 1 << 16> output_buffer;
 std::size_t output_used = 0;
 
 [[noreturn]] void fail_output() {
-  std::fputs("imset-check: cannot write to standard output\n", stderr);
+  // Standard error is the last channel left; if it fails too, the status still tells.
+  (void)std::fputs("imset-check: cannot write to standard output\n", stderr);
   std::exit(1);
 }
 

@@ -35,7 +35,7 @@ ZeroPattern permuted(const ZeroPattern& pattern, std::size_t j) {
     set_bit(image, target[static_cast<std::size_t>(std::countr_zero(bits))]);
   }
   for (std::uint64_t bits = pattern.high; bits != 0; bits &= bits - 1) {
-    set_bit(image, target[static_cast<std::size_t>(64 + std::countr_zero(bits))]);
+    set_bit(image, target[64 + static_cast<std::size_t>(std::countr_zero(bits))]);
   }
   return image;
 }
