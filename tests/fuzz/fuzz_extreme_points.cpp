@@ -50,8 +50,7 @@ struct Outcome {
 
 Outcome search_with(void (*prepare)(), imset::RecordProcedure process) {
   set_vectors();
-  imset::token_slots = {};
-  imset::record_number = 0;
+  fuzz::reset_records();
   prepare();
   const imset::ListEnd end = imset::read_extreme_points(path.c_str(), process);
   imset::flush_output();

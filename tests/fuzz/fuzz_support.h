@@ -11,7 +11,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "input/extreme_points.h"
 #include "input/vector_file.h"
+#include "search/search.h"
 
 namespace fuzz {
 
@@ -36,6 +38,14 @@ inline void silence_stdout() {
 // relies on both, so each iteration starts from there.
 inline void reset_vector_set() {
   imset::vector_set = imset::VectorSet{};
+}
+
+// Likewise the record state: slots a line does not reach keep the text and
+// the number of the previous record, empty and 0 in a fresh process.
+inline void reset_records() {
+  imset::token_slots = {};
+  imset::token_values = {};
+  imset::record_number = 0;
 }
 
 // Conditions that must hold whatever the input; a violation is a finding.

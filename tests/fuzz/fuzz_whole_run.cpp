@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   fuzz::reset_vector_set();
-  imset::token_slots = {};
-  imset::record_number = 0;
+  fuzz::reset_records();
   const std::array<const char*, 4> argv = {"imset-check", vector_path.c_str(), second, nullptr};
   const int status = imset::run(3, argv.data(), {imset::prepare_search, imset::process_record});
 
