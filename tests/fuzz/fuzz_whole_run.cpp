@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   vector_path = fuzz::scratch_path("run-vectors");
   extreme_path = fuzz::scratch_path("run-extreme");
   missing_path = fuzz::scratch_path("run-missing");
-  std::remove(missing_path.c_str());
+  (void)std::remove(missing_path.c_str());  // normally there is nothing to remove
   return 0;
 }
 
