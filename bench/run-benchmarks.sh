@@ -48,6 +48,9 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMSET_BUILD_BENCH=ON \
   -DIMSET_BUILD_TESTS=ON -DIMSET_BUILD_RAYS=OFF >"$build.configure.log" 2>&1 ||
   { cat "$build.configure.log" >&2; die "configure failed"; }
 cmake --build "$build" -j2 --target imset-check imset-model imset_bench expand_orbits make_vectors >&2
+# What was built, for the table: the commit, and whether src/ differed from it.
+src_state=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
+if [ -n "$(git -C "$root" status --porcelain -- src 2>/dev/null)" ]; then src_state="$src_state, src/ with uncommitted changes"; fi
 check=$build/imset-check
 model=$build/tests/imset-model
 
@@ -139,9 +142,7 @@ describe() {
 }
 
 echo
-src_state=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
-if [ -n "$(git -C "$root" status --porcelain -- src 2>/dev/null)" ]; then src_state="$src_state, src/ with uncommitted changes"; fi
-echo "Source: $src_state. Machine: $(nproc) cores, load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
+echo "Built from: $src_state. Machine: $(nproc) cores, load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)."
 echo "Medians over the runs shown. Wall and CPU (user + system) seconds from the shell's"
 echo "timer, RSS = peak resident set size in KB (GNU time %M)."
 echo
