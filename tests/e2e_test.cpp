@@ -4,8 +4,8 @@
 
 #include <array>
 #include <fstream>
-#include <iterator>
 #include <initializer_list>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -53,7 +53,8 @@ Imset pair_record_imset(int c) {
 }
 
 std::string report(int vector_number, const std::string& signs, const Imset& imset, int record, const Values& values) {
-  std::string r = "Hold your horses: this is not good\nVector (" + std::to_string(vector_number) + "):" + signs + "\nImset: ";
+  std::string r =
+      "Hold your horses: this is not good\nVector (" + std::to_string(vector_number) + "):" + signs + "\nImset: ";
   for (const int v : imset) r += " " + std::to_string(v);
   r += "\nPermutation: (record nr " + std::to_string(record) + ") ";
   for (const int v : values) r += std::to_string(v) + " ";
@@ -71,8 +72,10 @@ TEST(CommandLine, WrongArgumentCountPrintsUsageOnly) {
   EXPECT_EQ(harness::run_command(q), (Outcome{"Usage: " + checker + usage_tail, 2}));
   EXPECT_EQ(harness::run_command(q + " a"), (Outcome{"Usage: " + checker + usage_tail, 2}));
   EXPECT_EQ(harness::run_command(q + " a b c"), (Outcome{"Usage: " + checker + usage_tail, 2}));
-  EXPECT_EQ(harness::run_command("bash -c 'exec -a \"\" " + checker + "'"), (Outcome{"Usage: imset-check" + usage_tail, 2}));
-  EXPECT_EQ(harness::run_command("bash -c 'exec -a my-name " + checker + " x'"), (Outcome{"Usage: my-name" + usage_tail, 2}));
+  EXPECT_EQ(harness::run_command("bash -c 'exec -a \"\" " + checker + "'"),
+            (Outcome{"Usage: imset-check" + usage_tail, 2}));
+  EXPECT_EQ(harness::run_command("bash -c 'exec -a my-name " + checker + " x'"),
+            (Outcome{"Usage: my-name" + usage_tail, 2}));
 }
 
 TEST(CommandLine, UnreadableFilesHaltWithTheirMessage) {
@@ -80,7 +83,9 @@ TEST(CommandLine, UnreadableFilesHaltWithTheirMessage) {
   const std::string records = harness::write_file("e.txt", "0\n");
   const std::string missing = (harness::scratch_dir() / "missing.txt").string();
   const std::string dir = harness::scratch_dir().string();
-  const auto halted = [](const std::string& path) { return "Could not read from file " + path + ". Processing halted.\n"; };
+  const auto halted = [](const std::string& path) {
+    return "Could not read from file " + path + ". Processing halted.\n";
+  };
   EXPECT_EQ(harness::run_program(checker, missing, records), (Outcome{halted(missing), 1}));
   EXPECT_EQ(harness::run_program(checker, vectors, missing), (Outcome{halted(missing), 1}));
   EXPECT_EQ(harness::run_program(checker, dir, records), (Outcome{halted(dir), 1}));
@@ -91,10 +96,16 @@ TEST(CommandLine, UnreadableFilesHaltWithTheirMessage) {
 
 TEST(Report, FullSetRecordAgainstTenMinusSeventyPlus) {
   const Outcome got = check(tokens(10, "-") + " " + tokens(70, "+") + "\n", tokens(25, "0") + " 1\n");
-  const std::string expected = "Hold your horses: this is not good\n"
-                               "Vector (1):----------" + repeat("+", 70) + "\n"
-                               "Imset:  " + tokens(10, "1") + " " + tokens(70, "0") + "\n"
-                               "Permutation: (record nr 1) " + repeat("0 ", 25) + "1 \n";
+  const std::string expected =
+      "Hold your horses: this is not good\n"
+      "Vector (1):----------" +
+      repeat("+", 70) +
+      "\n"
+      "Imset:  " +
+      tokens(10, "1") + " " + tokens(70, "0") +
+      "\n"
+      "Permutation: (record nr 1) " +
+      repeat("0 ", 25) + "1 \n";
   EXPECT_EQ(got, (Outcome{expected, 0}));
 }
 
@@ -105,7 +116,8 @@ TEST(Report, PairRecordFindsEachRenamingInOrder) {
   std::string v2 = repeat("x ", 70) + "+ + + + + + + + + -\n";
   Values on_34{};
   on_34[9] = 1;
-  const Imset imset_34 = imset_with({{15, 1}, {21, 1}, {27, 1}, {70, 1}, {40, -1}, {41, -1}, {43, -1}, {44, -1}, {52, -1}, {53, -1}});
+  const Imset imset_34 =
+      imset_with({{15, 1}, {21, 1}, {27, 1}, {70, 1}, {40, -1}, {41, -1}, {43, -1}, {44, -1}, {52, -1}, {53, -1}});
   Values on_01{};
   on_01[0] = 1;
   const std::string expected = report(2, repeat("0", 70) + "+++++++++-", pair_record_imset(1), 1, on_01) +
@@ -118,8 +130,8 @@ TEST(Run, EndsAtOnceWhenTheLastVectorIsMatched) {
   // values zero. The third record would halt the run if it were read.
   Values five{};
   five[0] = 5;
-  const std::string expected = report(1, repeat("0", 80), pair_record_imset(5), 1, five) +
-                               zero_record_report(2, repeat("+", 80), 2);
+  const std::string expected =
+      report(1, repeat("0", 80), pair_record_imset(5), 1, five) + zero_record_report(2, repeat("+", 80), 2);
   EXPECT_EQ(check(tokens(80, "x") + "\n\n", "5\n0\n1234567890\n"), (Outcome{expected, 0}));
   // One variant matching two vectors reports both, lower number first.
   const std::string both = zero_record_report(1, repeat("0", 80), 1) + zero_record_report(2, repeat("0", 80), 1);
@@ -145,7 +157,10 @@ TEST(TextConventions, CrLfFoldsLoneCrIsWhiteSpace) {
 
 TEST(TextConventions, EndOfTextByteAndZeroBytes) {
   // Nothing after 0x1A is read: not the vector, not the too-long token.
-  EXPECT_EQ(check("-\n\x1ax\n", "0\n\x1a" "1234567890\n"), (Outcome{summary(0), 0}));
+  EXPECT_EQ(check("-\n\x1ax\n",
+                  "0\n\x1a"
+                  "1234567890\n"),
+            (Outcome{summary(0), 0}));
   // A line is text up to its first zero byte: "END" then a zero byte ends
   // the vector file; a record line that starts with a zero byte is skipped.
   const std::string vectors_end_nul = tokens(80, "x") + std::string("\nEND\0junk\n-\n", 12);
@@ -188,7 +203,8 @@ TEST(VectorFile, TooManyValuesAndTooManyVectors) {
 TEST(VectorFile, LinesLongerThanOneReadSplit) {
   // 1,023 characters, then the line feed read alone: two vectors.
   const std::string long_line = "x" + std::string(1022, ' ') + "\n";
-  const std::string expected = zero_record_report(1, "00" + repeat("+", 78), 1) + zero_record_report(2, repeat("+", 80), 1);
+  const std::string expected =
+      zero_record_report(1, "00" + repeat("+", 78), 1) + zero_record_report(2, repeat("+", 80), 1);
   EXPECT_EQ(check(long_line, "0\n"), (Outcome{expected, 0}));
   // 1,022 characters and CR LF are one read.
   const std::string crlf_line = "x" + std::string(1021, ' ') + "\r\n";
@@ -203,7 +219,7 @@ TEST(ExtremeFile, ListEnds) {
   EXPECT_EQ(check(asks_row_79, "0\n5\n"), (Outcome{five_at, 0}));
   EXPECT_EQ(check(asks_row_79, "0\n\n5\n"), (Outcome{summary(0), 0}));     // an empty line ends it
   EXPECT_EQ(check(asks_row_79, "0\nEND\n5\n"), (Outcome{summary(0), 0}));  // so does END
-  EXPECT_EQ(check(asks_row_79, "0\nEND \n5\n"),                              // "END " is a record
+  EXPECT_EQ(check(asks_row_79, "0\nEND \n5\n"),                            // "END " is a record
             (Outcome{report(1, repeat("0", 79) + "-", pair_record_imset(5), 3, five), 0}));
   EXPECT_EQ(check("+\n", "END"), (Outcome{zero_record_report(1, repeat("+", 80), 1), 0}));
   // 1,023 characters: the line feed after them, read alone, ends the list.
@@ -234,7 +250,8 @@ TEST(ExtremeFile, ShortLinesKeepEarlierValuesAndBlankLinesCount) {
 }
 
 TEST(ExtremeFile, ValueTooLongHaltsAfterEarlierRecords) {
-  const std::string halted = "Value too long in extreme-point file (record nr 3). Only 9 characters expected. Processing halted\n";
+  const std::string halted =
+      "Value too long in extreme-point file (record nr 3). Only 9 characters expected. Processing halted\n";
   Values five{};
   five[0] = 5;
   // Vector 1 is matched by record 1; vector 2 never, so the run goes on.
@@ -255,7 +272,8 @@ TEST(Arithmetic, ImsetValuesWrapAround) {
   for (const int v : values) record += std::to_string(v) + " ";
   const Outcome got = check("- " + tokens(79, "x") + "\n", record + "\n");
   ASSERT_EQ(got.status, 0);
-  EXPECT_TRUE(got.out.starts_with("Hold your horses: this is not good\nVector (1):-" + repeat("0", 79) + "\nImset:  -2094967300 "));
+  EXPECT_TRUE(got.out.starts_with("Hold your horses: this is not good\nVector (1):-" + repeat("0", 79) +
+                                  "\nImset:  -2094967300 "));
 }
 
 TEST(BadInput, GarbageAndHugeLinesGiveTheModelsAnswerWithoutCrash) {
@@ -266,12 +284,10 @@ TEST(BadInput, GarbageAndHugeLinesGiveTheModelsAnswerWithoutCrash) {
     return bytes;
   };
   const std::string cases[][2] = {
-      {garbage(5000), garbage(50000)},
-      {"x\n", garbage(200000)},
-      {garbage(300), "1 2 3\n"},
-      {repeat("+ ", 5000000), "0\n"},             // a 10 MB vector line
-      {"-\n", repeat("1 ", 5000000)},             // a 10 MB record line
-      {"-\n", std::string(10000000, '7')},        // 10 MB of one digit run
+      {garbage(5000), garbage(50000)},     {"x\n", garbage(200000)},
+      {garbage(300), "1 2 3\n"},           {repeat("+ ", 5000000), "0\n"},  // a 10 MB vector line
+      {"-\n", repeat("1 ", 5000000)},                                       // a 10 MB record line
+      {"-\n", std::string(10000000, '7')},                                  // 10 MB of one digit run
   };
   for (const auto& [vectors, extreme] : cases) {
     const Outcome got = check(vectors, extreme);

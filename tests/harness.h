@@ -61,7 +61,8 @@ inline Outcome run_command(const std::string& command) {
   return outcome;
 }
 
-inline Outcome run_program(const std::string& program, const std::string& vector_path, const std::string& extreme_path) {
+inline Outcome run_program(const std::string& program, const std::string& vector_path,
+                           const std::string& extreme_path) {
   return run_command(quoted(program) + " " + quoted(vector_path) + " " + quoted(extreme_path));
 }
 

@@ -32,12 +32,24 @@ class CaseMaker {
     for (std::size_t k = 0; k < subset_count; ++k) {
       const int size = std::popcount(subset_mask(static_cast<int>(k)));
       switch (style) {
-        case 0: v[k] = below(3); break;
-        case 1: v[k] = size - 1 + (chance(20) ? below(3) : 0); break;          // near modular
-        case 2: v[k] = (subset_mask(static_cast<int>(k)) & 3U) == 3U ? 1 : 0; break;  // a ray
-        case 3: v[k] = chance(50) ? 999999999 : (chance(50) ? -99999999 : 0); break;  // wraps
-        case 4: v[k] = size * size - below(2); break;
-        default: v[k] = below(1000) - 500; break;
+        case 0:
+          v[k] = below(3);
+          break;
+        case 1:
+          v[k] = size - 1 + (chance(20) ? below(3) : 0);
+          break;  // near modular
+        case 2:
+          v[k] = (subset_mask(static_cast<int>(k)) & 3U) == 3U ? 1 : 0;
+          break;  // a ray
+        case 3:
+          v[k] = chance(50) ? 999999999 : (chance(50) ? -99999999 : 0);
+          break;  // wraps
+        case 4:
+          v[k] = size * size - below(2);
+          break;
+        default:
+          v[k] = below(1000) - 500;
+          break;
       }
     }
     return v;
@@ -101,7 +113,8 @@ TEST(SearchAgainstModel, SameReportsOnSeededRandomCases) {
     for (int r = 0; r < record_count; ++r) {
       // Often a renaming of an earlier record: same zero pattern orbit.
       if (!records.empty() && make.chance(40)) {
-        records.push_back(make.renamed(records[static_cast<std::size_t>(make.below(static_cast<int>(records.size())))]));
+        records.push_back(
+            make.renamed(records[static_cast<std::size_t>(make.below(static_cast<int>(records.size())))]));
       } else {
         records.push_back(make.values());
       }

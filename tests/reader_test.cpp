@@ -41,13 +41,17 @@ using Reads = std::vector<std::string>;
 
 TEST(TextReader, LineEndsCarriageReturnsAndEndOfTextByte) {
   EXPECT_EQ(reads_of("a b\r\nc\n"), (Reads{"a b\n", "c\n"}));
-  EXPECT_EQ(reads_of("a\rb\n\r"), (Reads{"a\rb\n", "\r"}));   // lone CR stays, at the end too
-  EXPECT_EQ(reads_of("a\r\r\nb"), (Reads{"a\r\n", "b"}));     // CR CR LF: only the last pair folds
-  EXPECT_EQ(reads_of("a\nb\x1a" "c\nd\n"), (Reads{"a\n", "b"}));  // 0x1A ends the file
+  EXPECT_EQ(reads_of("a\rb\n\r"), (Reads{"a\rb\n", "\r"}));  // lone CR stays, at the end too
+  EXPECT_EQ(reads_of("a\r\r\nb"), (Reads{"a\r\n", "b"}));    // CR CR LF: only the last pair folds
+  EXPECT_EQ(reads_of("a\nb\x1a"
+                     "c\nd\n"),
+            (Reads{"a\n", "b"}));  // 0x1A ends the file
   EXPECT_EQ(reads_of("a\r\x1a\n"), (Reads{"a\r"}));
   EXPECT_EQ(reads_of(std::string("a\0b\n\0\n", 6)), (Reads{std::string("a\0b\n", 4), std::string("\0\n", 2)}));
   EXPECT_EQ(reads_of(""), Reads{});
-  EXPECT_EQ(reads_of("\x1a" "abc"), Reads{});
+  EXPECT_EQ(reads_of("\x1a"
+                     "abc"),
+            Reads{});
 }
 
 TEST(TextReader, LongLinesComeIn1023ByteReadsAfterCrLfFolding) {

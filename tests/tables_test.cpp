@@ -24,8 +24,8 @@ std::string subset_name(int s) {
 }
 
 TEST(SubsetTable, RowsRunBySizeThenLexicographically) {
-  const char* listed[subset_count] = {"01",  "02",  "03",  "04",  "12",   "13",   "14",   "23",   "24",
-                                      "34",  "012", "013", "014", "023",  "024",  "034",  "123",  "124",
+  const char* listed[subset_count] = {"01",  "02",  "03",   "04",   "12",   "13",   "14",   "23",   "24",
+                                      "34",  "012", "013",  "014",  "023",  "024",  "034",  "123",  "124",
                                       "134", "234", "0123", "0124", "0134", "0234", "1234", "01234"};
   for (int s = 0; s < subset_count; ++s) {
     EXPECT_EQ(subset_name(s), listed[s]) << "subset index " << s;
@@ -62,7 +62,8 @@ TEST(ElementaryTable, RowsFollowTheListedOrderAndCoefficientRule) {
     SetFunction expected{};
     const unsigned a = 1U << t.a;
     const unsigned b = 1U << t.b;
-    const std::pair<unsigned, int> terms[] = {{t.k_mask | a | b, 1}, {t.k_mask, 1}, {t.k_mask | a, -1}, {t.k_mask | b, -1}};
+    const std::pair<unsigned, int> terms[] = {
+        {t.k_mask | a | b, 1}, {t.k_mask, 1}, {t.k_mask | a, -1}, {t.k_mask | b, -1}};
     for (const auto& [mask, coefficient] : terms) {
       const int s = subset_index_of_mask(mask);
       if (s >= 0) expected[static_cast<std::size_t>(s)] += coefficient;

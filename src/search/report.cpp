@@ -58,8 +58,8 @@ void write_int(std::int32_t value) {
 
 void flush_output() { drain(); }
 
-void print_report(int vector_index, const SignCodes& codes, const ImsetValues& imset,
-                  std::int32_t record_number, const SetFunction& variant_values) {
+void print_report(int vector_index, const SignCodes& codes, const ImsetValues& imset, std::int32_t record_number,
+                  const SetFunction& variant_values) {
   write_text("Hold your horses: this is not good\nVector (");
   write_int(vector_index + 1);
   write_text("):");

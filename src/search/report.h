@@ -18,7 +18,7 @@ void write_int(std::int32_t value);
 void flush_output();
 
 // The four-line counter-example report for vector number vector_index + 1.
-void print_report(int vector_index, const SignCodes& codes, const ImsetValues& imset,
-                  std::int32_t record_number, const SetFunction& variant_values);
+void print_report(int vector_index, const SignCodes& codes, const ImsetValues& imset, std::int32_t record_number,
+                  const SetFunction& variant_values);
 
 }  // namespace imset

@@ -107,7 +107,8 @@ std::array<ZeroPattern, pattern_table_size> tested_patterns;
 std::size_t tested_count = 0;
 
 std::size_t slot_of(const ZeroPattern& pattern) {
-  std::uint64_t h = pattern.low * 0x9E3779B97F4A7C15ULL ^ (pattern.high + 0x632BE59BD9B4E019ULL) * 0xC2B2AE3D27D4EB4FULL;
+  std::uint64_t h =
+      pattern.low * 0x9E3779B97F4A7C15ULL ^ (pattern.high + 0x632BE59BD9B4E019ULL) * 0xC2B2AE3D27D4EB4FULL;
   h ^= h >> 31;
   return static_cast<std::size_t>(h >> (64 - pattern_table_bits));
 }
@@ -139,8 +140,7 @@ void report_match(std::int32_t vector_index, std::size_t j, const SetFunction& v
   }
   ImsetValues imset{};
   for (std::size_t p = 0; p < elementary_count; ++p) imset[p] = inner_product(variant, elementary_table[p]);
-  print_report(vector_index, vector_set.codes[static_cast<std::size_t>(vector_index)], imset, record_number,
-               variant);
+  print_report(vector_index, vector_set.codes[static_cast<std::size_t>(vector_index)], imset, record_number, variant);
 }
 
 // Tests the unmatched vectors, in ascending order, against variant j of the

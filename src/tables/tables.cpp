@@ -238,8 +238,8 @@ void fill_rows(Enumeration& e) {
     for (int c = 0; c < ground_size; ++c) {
       if ((t.k_mask >> c) & 1U) k_image |= 1U << e.current[static_cast<std::size_t>(c)];
     }
-    const unsigned pair_image = (1U << e.current[static_cast<std::size_t>(t.a)]) |
-                                (1U << e.current[static_cast<std::size_t>(t.b)]);
+    const unsigned pair_image =
+        (1U << e.current[static_cast<std::size_t>(t.a)]) | (1U << e.current[static_cast<std::size_t>(t.b)]);
     elementary_image[row][p] = static_cast<std::uint8_t>(row_of_triple[pair_image][k_image]);
   }
 }

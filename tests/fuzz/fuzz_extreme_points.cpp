@@ -28,9 +28,9 @@ void set_vectors() {
   fuzz::reset_vector_set();
   imset::VectorSet& vs = imset::vector_set;
   vs.count = 6;
-  vs.codes[0].fill(code_any);       // matched by the first record
-  vs.codes[1].fill(code_nonzero);   // every imset value nonzero
-  vs.codes[2].fill(code_zero);      // only records whose values all read as 0
+  vs.codes[0].fill(code_any);      // matched by the first record
+  vs.codes[1].fill(code_nonzero);  // every imset value nonzero
+  vs.codes[2].fill(code_zero);     // only records whose values all read as 0
   vs.codes[3].fill(code_any);
   std::fill_n(vs.codes[3].begin(), 10, code_zero);
   std::fill_n(vs.codes[3].begin() + 70, 10, code_nonzero);

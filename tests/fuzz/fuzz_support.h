@@ -36,9 +36,7 @@ inline void silence_stdout() {
 
 // A fresh process has every sign code "+" (zero) and nothing found; a run
 // relies on both, so each iteration starts from there.
-inline void reset_vector_set() {
-  imset::vector_set = imset::VectorSet{};
-}
+inline void reset_vector_set() { imset::vector_set = imset::VectorSet{}; }
 
 // Likewise the record state: slots a line does not reach keep the text and
 // the number of the previous record, empty and 0 in a fresh process.

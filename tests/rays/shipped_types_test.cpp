@@ -82,15 +82,17 @@ std::int64_t dot(const SetFunction& a, const SetFunction& b) {
 
 bool is_primitive(const SetFunction& record) {
   std::int64_t divisor = 0;
-  for (const std::int32_t x : record) divisor = std::gcd(divisor, std::int64_t{x} < 0 ? -std::int64_t{x} : std::int64_t{x});
+  for (const std::int32_t x : record)
+    divisor = std::gcd(divisor, std::int64_t{x} < 0 ? -std::int64_t{x} : std::int64_t{x});
   return divisor == 1;
 }
 
 // Exact rank by fraction-free (Bareiss) elimination. Every entry stays a
 // minor of the input, so with rows of at most four entries +-1 it is bounded
 // by Hadamard's 2^26; the overflow checks only guard that argument.
-int exact_rank(std::vector<SetFunction> rows) {
+int exact_rank(const std::vector<SetFunction>& rows) {
   std::vector<std::vector<std::int64_t>> m;
+  m.reserve(rows.size());
   for (const SetFunction& row : rows) m.emplace_back(row.begin(), row.end());
   const std::size_t columns = imset::subset_count;
   std::int64_t previous_pivot = 1;
@@ -105,8 +107,7 @@ int exact_rank(std::vector<SetFunction> rows) {
         std::int64_t left = 0;
         std::int64_t right = 0;
         std::int64_t difference = 0;
-        if (__builtin_mul_overflow(m[rank][c], m[i][j], &left) ||
-            __builtin_mul_overflow(m[i][c], m[rank][j], &right) ||
+        if (__builtin_mul_overflow(m[rank][c], m[i][j], &left) || __builtin_mul_overflow(m[i][c], m[rank][j], &right) ||
             __builtin_sub_overflow(left, right, &difference)) {
           ADD_FAILURE() << "rank computation overflowed";
           return -1;
