@@ -94,6 +94,16 @@ TEST(CommandLine, UnreadableFilesHaltWithTheirMessage) {
   EXPECT_EQ(harness::run_program(checker, "", records), (Outcome{halted(""), 1}));
 }
 
+TEST(CommandLine, UnwritableStandardOutputIsAFailure) {
+  const std::string vectors = harness::write_file("v.txt", "x\n");
+  const std::string records = harness::write_file("e.txt", "0\n");
+  const std::string run = harness::quoted(checker) + " " + vectors + " " + records;
+  EXPECT_EQ(harness::run_command(run + " >/dev/full"), (Outcome{"", 1}));
+  EXPECT_EQ(harness::run_command(run + " >&-"), (Outcome{"", 1}));
+  EXPECT_EQ(harness::run_command(harness::quoted(checker) + " >/dev/full"), (Outcome{"", 1}));
+  EXPECT_EQ(harness::run_command(run), (Outcome{zero_record_report(1, repeat("0", 1) + repeat("+", 79), 1), 0}));
+}
+
 TEST(Report, FullSetRecordAgainstTenMinusSeventyPlus) {
   const Outcome got = check(tokens(10, "-") + " " + tokens(70, "+") + "\n", tokens(25, "0") + " 1\n");
   const std::string expected =
