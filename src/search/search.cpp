@@ -97,14 +97,23 @@ void drop_found_vectors() {
 // Zero patterns already tested against every vector still unmatched: either
 // a variant of the current record, or any variant of a record searched
 // before. Open addressing over a table sized once; when it fills up, new
-// patterns are simply tested again.
+// patterns are simply tested again. Each entry carries, in the bits of
+// `high` above the 16 rows it holds, the number of the search it belongs
+// to; entries of an earlier search read as empty, so a new search starts
+// without clearing 4 MB.
 constexpr unsigned pattern_table_bits = 18;
 constexpr std::size_t pattern_table_size = std::size_t{1} << pattern_table_bits;
 constexpr std::size_t pattern_table_limit = pattern_table_size / 4 * 3;
-constexpr std::uint64_t empty_marker = ~std::uint64_t{0};  // no pattern has high bits above 15
+constexpr unsigned search_shift = elementary_count - 64;
+constexpr std::uint64_t last_search = (std::uint64_t{1} << (64 - search_shift)) - 1;
 
 std::array<ZeroPattern, pattern_table_size> tested_patterns;
 std::size_t tested_count = 0;
+std::uint64_t search_number = 0;  // 0 marks an empty entry
+
+ZeroPattern entry_of(const ZeroPattern& pattern) { return {pattern.low, pattern.high | search_number << search_shift}; }
+
+bool is_empty(const ZeroPattern& entry) { return entry.high >> search_shift != search_number; }
 
 std::size_t slot_of(const ZeroPattern& pattern) {
   std::uint64_t h =
@@ -114,22 +123,24 @@ std::size_t slot_of(const ZeroPattern& pattern) {
 }
 
 bool already_tested(const ZeroPattern& pattern) {
+  const ZeroPattern entry = entry_of(pattern);
   for (std::size_t i = slot_of(pattern);; i = (i + 1) & (pattern_table_size - 1)) {
-    if (tested_patterns[i].high == empty_marker) return false;
-    if (tested_patterns[i] == pattern) return true;
+    if (is_empty(tested_patterns[i])) return false;
+    if (tested_patterns[i] == entry) return true;
   }
 }
 
 // Records the pattern; false when it was there already.
 bool remember_tested(const ZeroPattern& pattern) {
   if (tested_count >= pattern_table_limit) return !already_tested(pattern);
+  const ZeroPattern entry = entry_of(pattern);
   for (std::size_t i = slot_of(pattern);; i = (i + 1) & (pattern_table_size - 1)) {
-    if (tested_patterns[i].high == empty_marker) {
-      tested_patterns[i] = pattern;
+    if (is_empty(tested_patterns[i])) {
+      tested_patterns[i] = entry;
       ++tested_count;
       return true;
     }
-    if (tested_patterns[i] == pattern) return false;
+    if (tested_patterns[i] == entry) return false;
   }
 }
 
@@ -182,9 +193,13 @@ void prepare_search() {
       unmatched.must_be_nonzero[w][i] = nonzero_words[w];
     }
   }
-  // Filled here, not left to zero pages, so memory in use does not grow
-  // with the input.
-  tested_patterns.fill(ZeroPattern{0, empty_marker});
+  // Written through at the first search, not left to zero pages, so memory
+  // in use does not grow with the input; later searches take the next number.
+  if (search_number == 0 || search_number == last_search) {
+    tested_patterns.fill(ZeroPattern{});
+    search_number = 0;
+  }
+  ++search_number;
   tested_count = 0;
 }
 
