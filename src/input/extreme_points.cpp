@@ -12,26 +12,10 @@ std::array<std::int32_t, subset_count> token_values{};
 
 namespace {
 
-void print_unreadable(const char* path) {
-  write_text("Could not read from file ");
-  write_text(path);
-  write_text(". Processing halted.\n");
-}
-
 void print_too_long(std::int32_t record_number) {
   write_text("Value too long in extreme-point file (record nr ");
   write_int(record_number);
   write_text("). Only 9 characters expected. Processing halted\n");
-}
-
-const char* skip_white(const char* p) {
-  while (is_white(*p)) ++p;
-  return p;
-}
-
-const char* skip_token(const char* p) {
-  while (*p != '\0' && !is_white(*p)) ++p;
-  return p;
 }
 
 enum class LineTokens { stored, too_long };

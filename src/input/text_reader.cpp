@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../search/report.h"
+
 namespace imset {
 namespace {
 constexpr int end_of_text_byte = 0x1A;
@@ -17,6 +19,12 @@ constexpr std::array<bool, 256> special_bytes = [] {
   return special;
 }();
 }  // namespace
+
+void print_unreadable(const char* path) {
+  write_text("Could not read from file ");
+  write_text(path);
+  write_text(". Processing halted.\n");
+}
 
 bool TextReader::open(const char* path) {
   close();

@@ -57,4 +57,18 @@ inline constexpr std::array<bool, 256> white_bytes = [] {
 
 constexpr bool is_white(char c) { return white_bytes[static_cast<unsigned char>(c)]; }
 
+// Past the white space at p; past the token (non-white, non-zero bytes) at p.
+constexpr const char* skip_white(const char* p) {
+  while (is_white(*p)) ++p;
+  return p;
+}
+
+constexpr const char* skip_token(const char* p) {
+  while (*p != '\0' && !is_white(*p)) ++p;
+  return p;
+}
+
+// The message of both readers when a file cannot be opened or read.
+void print_unreadable(const char* path);
+
 }  // namespace imset

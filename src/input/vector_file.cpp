@@ -17,12 +17,6 @@ std::int32_t sign_code(char c) {
   return code_any;
 }
 
-void print_unreadable(const char* path) {
-  write_text("Could not read from file ");
-  write_text(path);
-  write_text(". Processing halted.\n");
-}
-
 // Stores the code of each token's first character. The character after the
 // last white space is classified too, even when it is the end of the line,
 // so trailing white space adds one "anything" position.
@@ -30,14 +24,13 @@ void store_line(const char* text, SignCodes& row) {
   const char* cursor = text;
   int position = 0;
   while (*cursor != '\0') {
-    while (is_white(*cursor)) ++cursor;
+    cursor = skip_white(cursor);
     if (position < elementary_count) {
       row[static_cast<std::size_t>(position++)] = sign_code(*cursor);
     } else {
       write_text("Too many values in vector file. Only 80 expected. Ignored\n");
     }
-    while (is_white(*cursor)) ++cursor;
-    while (*cursor != '\0' && !is_white(*cursor)) ++cursor;
+    cursor = skip_token(cursor);
   }
 }
 
