@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 
+#include "../input/extreme_points.h"
 #include "../input/vector_file.h"
 #include "report.h"
 
@@ -149,9 +150,8 @@ void report_match(std::int32_t vector_index, std::size_t j, const SetFunction& v
   for (std::size_t k = 0; k < subset_count; ++k) {
     variant[static_cast<std::size_t>(permutation_map[j][k])] = values[k];
   }
-  ImsetValues imset{};
-  for (std::size_t p = 0; p < elementary_count; ++p) imset[p] = inner_product(variant, elementary_table[p]);
-  print_report(vector_index, vector_set.codes[static_cast<std::size_t>(vector_index)], imset, record_number, variant);
+  print_report(vector_index, vector_set.codes[static_cast<std::size_t>(vector_index)], imset_values(variant),
+               record_number, variant);
 }
 
 // Tests the unmatched vectors, in ascending order, against variant j of the

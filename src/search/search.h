@@ -14,7 +14,6 @@
 
 #include <cstdint>
 
-#include "../input/extreme_points.h"
 #include "../tables/tables.h"
 
 namespace imset {

@@ -168,9 +168,22 @@ std::int32_t inner_product(const SetFunction& a, const SetFunction& b) {
   return static_cast<std::int32_t>(sum);
 }
 
-ImsetValues imset_values(const SetFunction& values) {
-  std::array<std::uint32_t, subset_count + 1> v{};  // v[absent_term] stays 0
+namespace {
+
+// The values as unsigned numbers, so sums wrap modulo 2^32 without signed
+// overflow, with a zero at absent_term for the rows' missing terms.
+using WideValues = std::array<std::uint32_t, subset_count + 1>;
+
+WideValues widened(const SetFunction& values) {
+  WideValues v{};
   for (std::size_t k = 0; k < subset_count; ++k) v[k] = static_cast<std::uint32_t>(values[k]);
+  return v;
+}
+
+}  // namespace
+
+ImsetValues imset_values(const SetFunction& values) {
+  const WideValues v = widened(values);
   ImsetValues result{};
   for (std::size_t p = 0; p < elementary_count; ++p) {
     const SparseRow& r = sparse_rows[p];
@@ -184,21 +197,20 @@ namespace {
 // One elementary row's imset value, with the row's coordinates known at
 // compile time so the 80 rows unroll into straight additions.
 template <std::size_t P>
-std::uint64_t vanishes(const std::array<std::uint32_t, subset_count + 1>& v) {
+std::uint64_t vanishes(const WideValues& v) {
   constexpr SparseRow r = sparse_rows[P];
   return static_cast<std::uint64_t>(v[r.plus[0]] + v[r.plus[1]] - v[r.minus[0]] - v[r.minus[1]] == 0);
 }
 
 template <std::size_t First, std::size_t... P>
-std::uint64_t vanishing_bits(const std::array<std::uint32_t, subset_count + 1>& v, std::index_sequence<P...>) {
+std::uint64_t vanishing_bits(const WideValues& v, std::index_sequence<P...>) {
   return ((vanishes<First + P>(v) << P) | ...);
 }
 
 }  // namespace
 
 VanishingRows vanishing_rows(const SetFunction& values) {
-  std::array<std::uint32_t, subset_count + 1> v{};  // v[absent_term] stays 0
-  for (std::size_t k = 0; k < subset_count; ++k) v[k] = static_cast<std::uint32_t>(values[k]);
+  const WideValues v = widened(values);
   return {vanishing_bits<0>(v, std::make_index_sequence<64>{}),
           vanishing_bits<64>(v, std::make_index_sequence<elementary_count - 64>{})};
 }
