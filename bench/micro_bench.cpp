@@ -132,38 +132,37 @@ const Records& type_records() {
   return records;
 }
 
-void BM_ImsetValues(benchmark::State& state) {
+// The shipped type representatives, or nothing (and the benchmark marked
+// skipped) when the file could not be read.
+const Records* type_records_or_skip(benchmark::State& state) {
   const Records& records = type_records();
   if (records.values.empty()) {
     state.SkipWithError("no records in " IMSET_BENCH_TYPES);
-    return;
+    return nullptr;
   }
+  return &records;
+}
+
+// Times one computation over every representative's values.
+template <typename Compute>
+void time_per_record(benchmark::State& state, Compute compute) {
+  const Records* records = type_records_or_skip(state);
+  if (records == nullptr) return;
   for (auto _ : state) {
-    for (const SetFunction& values : records.values) {
-      ImsetValues imset = imset_values(values);
-      benchmark::DoNotOptimize(imset);
+    for (const SetFunction& values : records->values) {
+      auto result = compute(values);
+      benchmark::DoNotOptimize(result);
     }
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.values.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records->values.size()));
 }
+
+void BM_ImsetValues(benchmark::State& state) { time_per_record(state, imset_values); }
 BENCHMARK(BM_ImsetValues);
 
 // Which of the 80 imset values are zero, as the search computes it for
 // every record: the key it deduplicates on.
-void BM_VanishingRows(benchmark::State& state) {
-  const Records& records = type_records();
-  if (records.values.empty()) {
-    state.SkipWithError("no records in " IMSET_BENCH_TYPES);
-    return;
-  }
-  for (auto _ : state) {
-    for (const SetFunction& values : records.values) {
-      VanishingRows rows = vanishing_rows(values);
-      benchmark::DoNotOptimize(rows);
-    }
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.values.size()));
-}
+void BM_VanishingRows(benchmark::State& state) { time_per_record(state, vanishing_rows); }
 BENCHMARK(BM_VanishingRows);
 
 // 100 near misses: each asks for zero on the zero set Z of a representative
@@ -188,11 +187,9 @@ void set_never_matching_vectors(const Records& records) {
 
 // Resetting the table of tested zero patterns: paid once per run.
 void BM_PrepareSearch(benchmark::State& state) {
-  const Records& records = type_records();
-  if (records.values.empty()) {
-    state.SkipWithError("no records in " IMSET_BENCH_TYPES);
-    return;
-  }
+  const Records* found = type_records_or_skip(state);
+  if (found == nullptr) return;
+  const Records& records = *found;
   set_never_matching_vectors(records);
   for (auto _ : state) prepare_search();
 }
@@ -210,11 +207,9 @@ void search_all(const Records& records) {
 // new patterns tested against all 100 vectors. The table of tested patterns
 // is reset before each pass, outside the timing.
 void BM_ProcessRecordNewOrbit(benchmark::State& state) {
-  const Records& records = type_records();
-  if (records.slots.empty()) {
-    state.SkipWithError("no records in " IMSET_BENCH_TYPES);
-    return;
-  }
+  const Records* found = type_records_or_skip(state);
+  if (found == nullptr) return;
+  const Records& records = *found;
   set_never_matching_vectors(records);
   for (auto _ : state) {
     state.PauseTiming();
@@ -230,11 +225,9 @@ BENCHMARK(BM_ProcessRecordNewOrbit)->Unit(benchmark::kMillisecond);
 // 117,978 rays is: the zero pattern computed from the values the reader
 // kept, one table look-up.
 void BM_ProcessRecordSeenOrbit(benchmark::State& state) {
-  const Records& records = type_records();
-  if (records.slots.empty()) {
-    state.SkipWithError("no records in " IMSET_BENCH_TYPES);
-    return;
-  }
+  const Records* found = type_records_or_skip(state);
+  if (found == nullptr) return;
+  const Records& records = *found;
   set_never_matching_vectors(records);
   prepare_search();
   search_all(records);
