@@ -16,7 +16,7 @@
 #include <string>
 #include <system_error>
 
-#include "tables/tables.h"
+#include "tables/renamings.h"
 
 namespace {
 
@@ -55,10 +55,6 @@ int main(int argc, char** argv) {
     std::cerr << "expand_orbits: cannot read " << argv[1] << "\n";
     return 1;
   }
-  if (!imset::build_permutation_map()) {
-    std::cerr << "expand_orbits: the permutation tables are inconsistent\n";
-    return 1;
-  }
   std::ios::sync_with_stdio(false);
   std::string line;
   std::string out;
@@ -76,11 +72,8 @@ int main(int argc, char** argv) {
     // A function fixed by some permutations has fewer than 120 arrangements;
     // each is written once, in the order of the first permutation giving it.
     std::set<SetFunction> seen;
-    for (std::size_t j = 0; j < static_cast<std::size_t>(imset::permutation_count); ++j) {
-      SetFunction variant{};
-      for (std::size_t k = 0; k < subset_count; ++k) {
-        variant[static_cast<std::size_t>(imset::permutation_map[j][k])] = values[k];
-      }
+    for (std::size_t j = 0; j < imset::permutation_total; ++j) {
+      const SetFunction variant = imset::arrangement(values, j);
       if (!seen.insert(variant).second) continue;
       out.clear();
       for (std::size_t k = 0; k < subset_count; ++k) {

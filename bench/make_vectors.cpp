@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "tables/tables.h"
+#include "tables/imsets.h"
+#include "tables/renamings.h"
 
 namespace {
 
@@ -80,10 +81,7 @@ class Maker {
  private:
   // The record renamed by a seeded permutation, as the checker forms variants.
   SetFunction renamed(const SetFunction& record) {
-    const auto& map = imset::permutation_map[static_cast<std::size_t>(below(imset::permutation_count))];
-    SetFunction variant{};
-    for (std::size_t k = 0; k < subset_count; ++k) variant[static_cast<std::size_t>(map[k])] = record[k];
-    return variant;
+    return imset::arrangement(record, static_cast<std::size_t>(below(imset::permutation_total)));
   }
 
   static std::string joined(const std::vector<char>& signs) {
@@ -127,7 +125,6 @@ int main(int argc, char** argv) {
   }
   const std::string kind = argv[1];
   Maker make(static_cast<unsigned>(std::stoul(argv[2])));
-  if (!imset::build_permutation_map()) return 1;
   std::vector<SetFunction> records;
   if (argc < 4 || !read_records(argv[3], records)) {
     std::cerr << "make_vectors: cannot read records from the third argument\n" << usage;

@@ -9,18 +9,20 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "input/extreme_points.h"
-#include "input/text_reader.h"
 #include "input/vector_file.h"
 #include "search/search.h"
-#include "tables/tables.h"
+#include "tables/imsets.h"
+#include "text/text_reader.h"
 
 namespace {
 
@@ -79,18 +81,15 @@ void BM_TextReaderLines(benchmark::State& state) {
 }
 BENCHMARK(BM_TextReaderLines)->Unit(benchmark::kMillisecond);
 
-std::int64_t records_seen = 0;
-bool count_record() {
-  ++records_seen;
-  return false;
-}
-
-// Reading and tokenizing into the slots, with a search that does nothing.
+// Reading and tokenizing into the record, without a search.
 void BM_ReadExtremePoints(benchmark::State& state) {
   const std::string& path = generated_file();
-  records_seen = 0;
+  std::int64_t records_seen = 0;
   for (auto _ : state) {
-    if (read_extreme_points(path.c_str(), count_record) != ListEnd::list_ended) {
+    ExtremePointReader reader;
+    reader.open(path.c_str());
+    while (reader.next() != nullptr) ++records_seen;
+    if (reader.status() != ListStatus::ended) {
       state.SkipWithError("the generated file did not read to its end");
       return;
     }
@@ -100,9 +99,9 @@ void BM_ReadExtremePoints(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadExtremePoints)->Unit(benchmark::kMillisecond);
 
-// The orbit representatives of the extreme rays, as token slots and values.
+// The orbit representatives of the extreme rays, as records and values.
 struct Records {
-  std::vector<TokenSlots> slots;
+  std::vector<Record> records;
   std::vector<SetFunction> values;
 };
 
@@ -112,7 +111,7 @@ const Records& type_records() {
     std::ifstream in(IMSET_BENCH_TYPES);
     std::string line;
     while (std::getline(in, line) && !line.empty() && line != "END") {
-      TokenSlots slots{};
+      Record record;
       SetFunction values{};
       const char* p = line.data();
       const char* const end = p + line.size();
@@ -121,10 +120,12 @@ const Records& type_records() {
         const char* start = p;
         const auto [next, error] = std::from_chars(p, end, values[k]);
         if (error != std::errc{} || next - start > static_cast<std::ptrdiff_t>(max_token_length)) return Records{};
-        std::memcpy(slots[k].data(), start, static_cast<std::size_t>(next - start));
+        std::memcpy(record.texts[k].data(), start, static_cast<std::size_t>(next - start));
         p = next;
       }
-      r.slots.push_back(slots);
+      record.number = static_cast<std::int32_t>(r.records.size() + 1);
+      record.values = values;
+      r.records.push_back(record);
       r.values.push_back(values);
     }
     return r;
@@ -169,10 +170,9 @@ BENCHMARK(BM_VanishingRows);
 // plus one row where it is not zero. A supermodular function vanishing on Z
 // lies in the face Z cuts out, the representative's ray alone, so nothing
 // matches and every record's arrangements are tested to the end.
-void set_never_matching_vectors(const Records& records) {
-  build_permutation_map();
-  vector_set = VectorSet{};
-  vector_set.count = max_vectors;
+VectorSet never_matching_vectors(const Records& records) {
+  VectorSet vectors;
+  vectors.count = max_vectors;
   for (std::size_t i = 0; i < max_vectors; ++i) {
     const ImsetValues imset = imset_values(records.values[i * 13 % records.values.size()]);
     std::size_t extra_zero = 0;
@@ -180,44 +180,55 @@ void set_never_matching_vectors(const Records& records) {
       if (imset[p] != 0 && nonzero_seen++ <= i % 7) extra_zero = p;
     }
     for (std::size_t p = 0; p < elementary_count; ++p) {
-      vector_set.codes[i][p] = imset[p] == 0 || p == extra_zero ? code_zero : code_any;
+      vectors.codes[i][p] = imset[p] == 0 || p == extra_zero ? code_zero : code_any;
     }
   }
+  return vectors;
 }
 
-// Resetting the table of tested zero patterns: paid once per run.
+// The search with its vectors and an output that goes nowhere, as one run
+// owns them.
+struct SearchRun {
+  explicit SearchRun(const Records& records) : vectors(never_matching_vectors(records)) { search->prepare(vectors); }
+  SearchRun(const SearchRun&) = delete;
+  SearchRun& operator=(const SearchRun&) = delete;
+  ~SearchRun() { ::close(null_output); }
+
+  void search_all(const Records& records) {
+    for (const Record& record : records.records) {
+      if (search->search(record, out)) std::abort();  // a vector matched: the setup is wrong
+    }
+  }
+
+  VectorSet vectors;
+  std::unique_ptr<Search> search = std::make_unique<Search>();
+  int null_output = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  Output out{null_output, "imset_bench"};
+};
+
+// Starting a new search: paid once per run.
 void BM_PrepareSearch(benchmark::State& state) {
-  const Records* found = type_records_or_skip(state);
-  if (found == nullptr) return;
-  const Records& records = *found;
-  set_never_matching_vectors(records);
-  for (auto _ : state) prepare_search();
+  const Records* records = type_records_or_skip(state);
+  if (records == nullptr) return;
+  SearchRun run(*records);
+  for (auto _ : state) run.search->prepare(run.vectors);
 }
 BENCHMARK(BM_PrepareSearch)->Unit(benchmark::kMicrosecond);
 
-void search_all(const Records& records) {
-  for (std::size_t r = 0; r < records.slots.size(); ++r) {
-    token_slots = records.slots[r];
-    token_values = records.values[r];
-    if (process_record()) std::abort();  // a vector matched: the setup is wrong
-  }
-}
-
 // Records never seen before in any renaming: all 120 arrangements formed,
-// new patterns tested against all 100 vectors. The table of tested patterns
-// is reset before each pass, outside the timing.
+// new patterns tested against all 100 vectors. A new search starts before
+// each pass, outside the timing.
 void BM_ProcessRecordNewOrbit(benchmark::State& state) {
-  const Records* found = type_records_or_skip(state);
-  if (found == nullptr) return;
-  const Records& records = *found;
-  set_never_matching_vectors(records);
+  const Records* records = type_records_or_skip(state);
+  if (records == nullptr) return;
+  SearchRun run(*records);
   for (auto _ : state) {
     state.PauseTiming();
-    prepare_search();
+    run.search->prepare(run.vectors);
     state.ResumeTiming();
-    search_all(records);
+    run.search_all(*records);
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.slots.size()));
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records->records.size()));
 }
 BENCHMARK(BM_ProcessRecordNewOrbit)->Unit(benchmark::kMillisecond);
 
@@ -225,14 +236,12 @@ BENCHMARK(BM_ProcessRecordNewOrbit)->Unit(benchmark::kMillisecond);
 // 117,978 rays is: the zero pattern computed from the values the reader
 // kept, one table look-up.
 void BM_ProcessRecordSeenOrbit(benchmark::State& state) {
-  const Records* found = type_records_or_skip(state);
-  if (found == nullptr) return;
-  const Records& records = *found;
-  set_never_matching_vectors(records);
-  prepare_search();
-  search_all(records);
-  for (auto _ : state) search_all(records);
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records.slots.size()));
+  const Records* records = type_records_or_skip(state);
+  if (records == nullptr) return;
+  SearchRun run(*records);
+  run.search_all(*records);
+  for (auto _ : state) run.search_all(*records);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(records->records.size()));
 }
 BENCHMARK(BM_ProcessRecordSeenOrbit)->Unit(benchmark::kMicrosecond);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -7,7 +9,7 @@
 #include <vector>
 
 #include "input/extreme_points.h"
-#include "input/text_reader.h"
+#include "text/text_reader.h"
 
 namespace {
 
@@ -74,29 +76,36 @@ TEST(TextReader, MissingFileAndDirectory) {
   }
 }
 
-// The slots and numbers of every record handed to the search.
-std::vector<std::array<std::int32_t, imset::subset_count>> seen_values;
-std::vector<std::string> seen_first_slot;
-
-bool remember_record() {
-  seen_values.push_back(imset::token_values);
-  seen_first_slot.emplace_back(imset::token_slots[0].data());
-  return false;
+TEST(ExtremePointReader, TokensReadAsFormattedDecimalNumbers) {
+  const std::string path = write_temp("42 -42 +7 007 12abc 999999999 -99999999 END + -x +-5 abc\n\n3\n");
+  imset::ExtremePointReader reader;
+  ASSERT_TRUE(reader.open(path.c_str()));
+  const imset::Record* first = reader.next();
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->number, 1);
+  const std::vector<std::int32_t> expected = {42, -42, 7, 7, 12, 999999999, -99999999, 0, 0, 0, 0, 0};
+  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(first->values[k], expected[k]) << "slot " << k;
+  EXPECT_STREQ(first->texts[3].data(), "007");
+  EXPECT_EQ(reader.next(), nullptr);  // the empty line ends the list
+  EXPECT_EQ(reader.status(), imset::ListStatus::ended);
+  std::filesystem::remove(path);
 }
 
-TEST(ExtremePointReader, TokensReadAsFormattedDecimalNumbers) {
-  const std::string path = write_temp("42 -42 +7 007 12abc 999999999 -99999999 END + -x +-5 abc\n3\n");
-  seen_values.clear();
-  seen_first_slot.clear();
-  ASSERT_EQ(imset::read_extreme_points(path.c_str(), remember_record), imset::ListEnd::list_ended);
+TEST(ExtremePointReader, ShortLinesKeepEarlierSlotsAndLongTokensHalt) {
+  const std::string path = write_temp("1 2 3\n9\n  \n0 1234567890\n");
+  imset::ExtremePointReader reader;
+  ASSERT_TRUE(reader.open(path.c_str()));
+  std::vector<std::array<std::int32_t, 3>> seen;
+  while (const imset::Record* r = reader.next()) {
+    seen.push_back({r->values[0], r->values[1], r->values[2]});
+    EXPECT_EQ(r->number, static_cast<std::int32_t>(seen.size()));
+  }
+  EXPECT_EQ(seen, (std::vector<std::array<std::int32_t, 3>>{{1, 2, 3}, {9, 2, 3}, {9, 2, 3}}));
+  EXPECT_EQ(reader.status(), imset::ListStatus::value_too_long);
+  EXPECT_EQ(reader.record().number, 3);
   std::filesystem::remove(path);
-  ASSERT_EQ(seen_values.size(), 2U);
-  const std::vector<std::int32_t> expected = {42, -42, 7, 7, 12, 999999999, -99999999, 0, 0, 0, 0, 0};
-  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(seen_values[0][k], expected[k]) << "slot " << k;
-  // The second record changes slot 0 only; its text and number go together.
-  EXPECT_EQ(seen_first_slot, (std::vector<std::string>{"42", "3"}));
-  EXPECT_EQ(seen_values[1][0], 3);
-  for (std::size_t k = 1; k < expected.size(); ++k) EXPECT_EQ(seen_values[1][k], expected[k]) << "slot " << k;
+  EXPECT_FALSE(reader.open("/nonexistent/imset/file"));
+  EXPECT_EQ(reader.status(), imset::ListStatus::unreadable);
 }
 
 }  // namespace

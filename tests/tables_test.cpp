@@ -7,9 +7,12 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "search/search.h"
-#include "tables/tables.h"
+#include "tables/imsets.h"
+#include "tables/renamings.h"
+#include "tables/row_set.h"
+#include "tables/subsets.h"
 
 namespace {
 
@@ -18,7 +21,7 @@ using namespace imset;
 std::string subset_name(int s) {
   std::string name;
   for (int c = 0; c < ground_size; ++c) {
-    if (subset_table[static_cast<std::size_t>(s)][static_cast<std::size_t>(c)] == 1) name += static_cast<char>('0' + c);
+    if ((subset_masks[static_cast<std::size_t>(s)] >> c) & 1U) name += static_cast<char>('0' + c);
   }
   return name;
 }
@@ -29,7 +32,7 @@ TEST(SubsetTable, RowsRunBySizeThenLexicographically) {
                                       "134", "234", "0123", "0124", "0134", "0234", "1234", "01234"};
   for (int s = 0; s < subset_count; ++s) {
     EXPECT_EQ(subset_name(s), listed[s]) << "subset index " << s;
-    EXPECT_EQ(subset_index_of_mask(subset_mask(s)), s);
+    EXPECT_EQ(subset_index_of_mask(subset_masks[static_cast<std::size_t>(s)]), s);
   }
   EXPECT_EQ(subset_index_of_mask(0), -1);
   EXPECT_EQ(subset_index_of_mask(1U << 3), -1);
@@ -114,14 +117,13 @@ TEST(InnerProduct, WrapsModulo2To32AndAgreesWithSparseRows) {
 }
 
 TEST(PermutationMap, RowsArePermutationsKeepingSizeInLexicographicOrder) {
-  ASSERT_TRUE(build_permutation_map());
-  ASSERT_EQ(permutation_count, 120);
   for (std::size_t j = 0; j < permutation_total; ++j) {
     std::set<int> images;
     for (int s = 0; s < subset_count; ++s) {
       const int image = permutation_map[j][static_cast<std::size_t>(s)];
       images.insert(image);
-      EXPECT_EQ(std::popcount(subset_mask(image)), std::popcount(subset_mask(s)));
+      EXPECT_EQ(std::popcount(subset_masks[static_cast<std::size_t>(image)]),
+                std::popcount(subset_masks[static_cast<std::size_t>(s)]));
     }
     EXPECT_EQ(images.size(), 26U) << "row " << j;
   }
@@ -137,14 +139,11 @@ TEST(PermutationMap, RowsArePermutationsKeepingSizeInLexicographicOrder) {
 }
 
 TEST(PermutationMap, ElementaryImageCarriesImsetValuesToTheVariant) {
-  ASSERT_TRUE(build_permutation_map());
   SetFunction record{};
   for (std::size_t k = 0; k < subset_count; ++k) record[k] = static_cast<std::int32_t>(k * k * 7 + 3 * k + 1);
   const ImsetValues of_record = imset_values(record);
   for (std::size_t j = 0; j < permutation_total; ++j) {
-    SetFunction variant{};
-    for (std::size_t k = 0; k < subset_count; ++k) variant[static_cast<std::size_t>(permutation_map[j][k])] = record[k];
-    const ImsetValues of_variant = imset_values(variant);
+    const ImsetValues of_variant = imset_values(arrangement(record, j));
     std::set<int> rows;
     for (std::size_t p = 0; p < elementary_count; ++p) {
       rows.insert(elementary_image[j][p]);
@@ -152,6 +151,27 @@ TEST(PermutationMap, ElementaryImageCarriesImsetValuesToTheVariant) {
     }
     EXPECT_EQ(rows.size(), 80U);
   }
+}
+
+// The zero rows of an arrangement are the record's zero rows renamed; the
+// search relies on it to test arrangements without forming them.
+TEST(RowSet, ZeroRowsOfAnArrangementAreTheRenamedZeroRows) {
+  SetFunction pair_record{};  // 1 on {0,1}: zero at all but ten rows
+  pair_record[0] = 1;
+  const RowSet zeros = vanishing_rows(pair_record);
+  EXPECT_EQ(zeros.size(), 70);
+  std::vector<int> nonzero;
+  (RowSet::all() - zeros).for_each([&](int p) { nonzero.push_back(p); });
+  EXPECT_EQ(nonzero, (std::vector<int>{22, 28, 34, 62, 63, 65, 66, 68, 69, 79}));
+  for (std::size_t j = 0; j < permutation_total; ++j) {
+    EXPECT_EQ(renamed(zeros, j), vanishing_rows(arrangement(pair_record, j))) << "permutation " << j;
+  }
+  RowSet some;
+  some.insert(79);
+  some.insert(3);
+  EXPECT_TRUE(some.is_subset_of(zeros | some));
+  EXPECT_FALSE(some.is_subset_of(zeros));
+  EXPECT_EQ(some.words32(), (std::array<std::uint32_t, 3>{8U, 0U, 1U << 15}));
 }
 
 }  // namespace

@@ -1,32 +1,18 @@
-#include "extreme_points.h"
+#include "input/extreme_points.h"
 
 #include <cstring>
 
-#include "../search/report.h"
-#include "text_reader.h"
-
 namespace imset {
-
-TokenSlots token_slots{};
-std::array<std::int32_t, subset_count> token_values{};
-
 namespace {
-
-void print_too_long(std::int32_t record_number) {
-  write_text("Value too long in extreme-point file (record nr ");
-  write_int(record_number);
-  write_text("). Only 9 characters expected. Processing halted\n");
-}
-
-enum class LineTokens { stored, too_long };
 
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Copies the first 26 tokens of a line into their slots and counts the
-// places visited. The end of the line after white space is such a place too,
-// with nothing stored, so a line of only white space still counts as a record.
-// Each token's number is read in the same pass over its characters.
-LineTokens store_tokens(const char* text, int& counter) {
+// Copies the first 26 tokens of a line into the record's slots and counts
+// the places visited. The end of the line after white space is such a place
+// too, with nothing stored, so a line of only white space still counts as a
+// record. Each token's number is read in the same pass over its characters.
+// False when a token that would be stored is too long.
+bool store_tokens(const char* text, Record& record, int& counter) {
   const char* cursor = text;
   counter = 0;
   while (*cursor != '\0') {
@@ -37,51 +23,53 @@ LineTokens store_tokens(const char* text, int& counter) {
     cursor = skip_token(digits);
     if (counter < subset_count) {
       const auto length = static_cast<std::size_t>(cursor - start);
-      if (length > max_token_length) return LineTokens::too_long;
+      if (length > max_token_length) return false;
       if (length > 0) {
         // A whole slot's width is copied at once (the line buffer has room
         // past its end); the terminating zero then cuts it to the token.
         const auto slot = static_cast<std::size_t>(counter);
-        std::memcpy(token_slots[slot].data(), start, token_slots[slot].size());
-        token_slots[slot][length] = '\0';
-        token_values[slot] = static_cast<std::int32_t>(*start == '-' ? 0U - magnitude : magnitude);
+        std::memcpy(record.texts[slot].data(), start, record.texts[slot].size());
+        record.texts[slot][length] = '\0';
+        record.values[slot] = static_cast<std::int32_t>(*start == '-' ? 0U - magnitude : magnitude);
       }
       ++counter;
     }
   }
-  return LineTokens::stored;
+  return true;
 }
 
 }  // namespace
 
-ListEnd read_extreme_points(const char* path, RecordProcedure process_record) {
-  TextReader reader;
-  if (!reader.open(path)) {
-    print_unreadable(path);
-    return ListEnd::failed;
-  }
-  std::uint32_t records = 0;  // wraps like the record number, never overflows
-  LineBuffer line;
-  for (;;) {
-    const LineRead got = reader.read_line(line);
+bool ExtremePointReader::open(const char* path) {
+  record_ = Record{};
+  status_ = reader_.open(path) ? ListStatus::reading : ListStatus::unreadable;
+  return status_ == ListStatus::reading;
+}
+
+const Record* ExtremePointReader::next() {
+  while (status_ == ListStatus::reading) {
+    const LineRead got = reader_.read_line(line_);
     if (got == LineRead::read_error) {
-      print_unreadable(path);
-      return ListEnd::failed;
+      status_ = ListStatus::unreadable;
+      break;
     }
-    if (got == LineRead::end_of_file) break;
-    const char* text = line.text();
-    if (std::strcmp(text, "END\n") == 0 || std::strcmp(text, "\n") == 0) break;
+    const char* text = line_.text();
+    if (got == LineRead::end_of_file || std::strcmp(text, "END\n") == 0 || std::strcmp(text, "\n") == 0) {
+      status_ = ListStatus::ended;
+      break;
+    }
     int counter = 0;
-    if (store_tokens(text, counter) == LineTokens::too_long) {
-      print_too_long(static_cast<std::int32_t>(records + 1U));
-      return ListEnd::failed;
+    if (!store_tokens(text, record_, counter)) {
+      status_ = ListStatus::value_too_long;
+      break;
     }
     if (counter > 0) {
-      ++records;
-      if (process_record()) return ListEnd::all_matched;
+      record_.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.number) + 1U);
+      return &record_;
     }
   }
-  return ListEnd::list_ended;
+  reader_.close();
+  return nullptr;
 }
 
 }  // namespace imset

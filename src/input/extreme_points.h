@@ -1,13 +1,18 @@
 // The extreme-point file: one record per line, the values of a set function
-// on the 26 subsets in subset-index order, kept as text in the token slots.
-// The reader is the main loop of the run: it hands each record to the search
-// as soon as the record's tokens are in the slots.
+// on the 26 subsets in subset-index order. The list ends at a line "END"
+// with its line break, at an empty line, or at the end of the file.
+//
+// The reader hands out one record at a time, as soon as its line has been
+// read. A line overwrites only the values it reaches; the others keep those
+// of earlier records (0 before the first), so a record carries state from
+// line to line and the reader owns it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "../tables/tables.h"
+#include "tables/subsets.h"
+#include "text/text_reader.h"
 
 namespace imset {
 
@@ -17,25 +22,41 @@ inline constexpr std::size_t max_token_length = 9;
 using TokenSlot = std::array<char, max_token_length + 1>;
 using TokenSlots = std::array<TokenSlot, subset_count>;
 
-// The current record. A line overwrites only the slots it reaches; the others
-// keep the text of earlier records (empty before the first).
-extern TokenSlots token_slots;
-
-// The number each slot's text reads as, kept with the text: formatted
-// reading of a decimal integer (an optional sign, then digits up to the
-// first other character); 0 for a text that holds no number.
-extern std::array<std::int32_t, subset_count> token_values;
-
-// Searches the record in token_slots; returns true when every vector has
-// been matched and the run is over.
-using RecordProcedure = bool (*)();
-
-enum class ListEnd {
-  list_ended,   // "END", an empty line or the end of the file
-  all_matched,  // the search matched the last vector
-  failed,       // a message ending in "Processing halted" was printed
+struct Record {
+  // 1-based count of the lines read as records; wraps past 2^31 - 1 as a
+  // signed 32-bit number.
+  std::int32_t number = 0;
+  // Each subset's token as text (empty before a line first reaches it),
+  // and the number it reads as: formatted reading of a decimal integer (an
+  // optional sign, then digits up to the first other character), 0 for a
+  // text that holds no number.
+  TokenSlots texts{};
+  SetFunction values{};
 };
 
-ListEnd read_extreme_points(const char* path, RecordProcedure process_record);
+enum class ListStatus {
+  reading,         // records may follow
+  ended,           // "END", an empty line or the end of the file
+  unreadable,      // cannot be opened, or a read failed
+  value_too_long,  // one of a line's first 26 tokens has more than 9 characters
+};
+
+class ExtremePointReader {
+ public:
+  // False when the file cannot be opened (status() is then unreadable).
+  bool open(const char* path);
+  // The next record, or nullptr once the list has ended or reading failed;
+  // status() tells which. After value_too_long, the record number the
+  // offending line would have had is record().number + 1.
+  const Record* next();
+  ListStatus status() const { return status_; }
+  const Record& record() const { return record_; }
+
+ private:
+  TextReader reader_;
+  LineBuffer line_;
+  Record record_;
+  ListStatus status_ = ListStatus::unreadable;
+};
 
 }  // namespace imset

@@ -1,14 +1,10 @@
-#include "vector_file.h"
+#include "input/vector_file.h"
 
 #include <cstring>
 
-#include "../search/report.h"
-#include "text_reader.h"
+#include "text/text_reader.h"
 
 namespace imset {
-
-VectorSet vector_set;
-
 namespace {
 
 std::int32_t sign_code(char c) {
@@ -19,50 +15,59 @@ std::int32_t sign_code(char c) {
 
 // Stores the code of each token's first character. The character after the
 // last white space is classified too, even when it is the end of the line,
-// so trailing white space adds one "anything" position.
-void store_line(const char* text, SignCodes& row) {
+// so trailing white space adds one "anything" position. Returns how many
+// tokens did not fit.
+std::uint64_t store_line(const char* text, SignCodes& row) {
   const char* cursor = text;
   int position = 0;
+  std::uint64_t ignored = 0;
   while (*cursor != '\0') {
     cursor = skip_white(cursor);
     if (position < elementary_count) {
       row[static_cast<std::size_t>(position++)] = sign_code(*cursor);
     } else {
-      write_text("Too many values in vector file. Only 80 expected. Ignored\n");
+      ++ignored;
     }
     cursor = skip_token(cursor);
   }
+  return ignored;
 }
 
 }  // namespace
 
-bool read_vector_file(const char* path) {
-  TextReader reader;
-  if (!reader.open(path)) {
-    print_unreadable(path);
-    return false;
+RowSet rows_with_code(const SignCodes& codes, std::int32_t code) {
+  RowSet rows;
+  for (int p = 0; p < elementary_count; ++p) {
+    if (codes[static_cast<std::size_t>(p)] == code) rows.insert(p);
   }
-  vector_set.count = 0;
+  return rows;
+}
+
+VectorFileResult read_vector_file(const char* path, VectorSet& vectors) {
+  VectorFileResult result{VectorFileStatus::read, 0};
+  TextReader reader;
+  if (!reader.open(path)) return {VectorFileStatus::unreadable, 0};
+  vectors.count = 0;
   LineBuffer line;
   for (;;) {
     const LineRead got = reader.read_line(line);
     if (got == LineRead::read_error) {
-      print_unreadable(path);
-      return false;
+      result.status = VectorFileStatus::unreadable;
+      break;
     }
     if (got == LineRead::end_of_file) break;
     char* text = line.bytes.data();
     const std::size_t length = std::strlen(text);
     if (length > 0 && text[length - 1] == '\n') text[length - 1] = '\0';
     if (std::strcmp(text, "END") == 0) break;
-    if (vector_set.count >= max_vectors) {
-      write_text("Too many vectors in vector file. Only 100 expected. Processing halted\n");
-      return false;
+    if (vectors.count >= max_vectors) {
+      result.status = VectorFileStatus::too_many_vectors;
+      break;
     }
-    store_line(text, vector_set.codes[static_cast<std::size_t>(vector_set.count)]);
-    ++vector_set.count;
+    result.ignored_values += store_line(text, vectors.codes[static_cast<std::size_t>(vectors.count)]);
+    ++vectors.count;
   }
-  return true;
+  return result;
 }
 
 }  // namespace imset

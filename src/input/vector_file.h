@@ -1,35 +1,49 @@
 // The vector file: up to 100 sign patterns over the 80 elementary imsets,
 // one per line, read whole before the search starts.
+//
+// Only a token's first character counts: "+" asks for imset value zero,
+// "-" for a nonzero one, anything else asks nothing. Positions a line does
+// not reach keep "+". The file ends at a line "END" (its line break
+// removed) or at its end; an empty line is a vector.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "../tables/tables.h"
+#include "tables/row_set.h"
 
 namespace imset {
 
 inline constexpr int max_vectors = 100;
 
-// Sign codes per elementary row: "+" asks for imset value zero, "-" for a
-// nonzero value, anything else asks nothing.
-inline constexpr std::int32_t code_zero = 0;
-inline constexpr std::int32_t code_nonzero = 1;
-inline constexpr std::int32_t code_any = 2;
+inline constexpr std::int32_t code_zero = 0;     // "+"
+inline constexpr std::int32_t code_nonzero = 1;  // "-"
+inline constexpr std::int32_t code_any = 2;      // anything else
 
 using SignCodes = std::array<std::int32_t, elementary_count>;
 
 struct VectorSet {
   std::array<SignCodes, max_vectors> codes{};  // positions a line does not reach stay "+"
   std::int32_t count = 0;
-  std::array<std::int32_t, max_vectors> found{};
-  std::int32_t found_count = 0;
 };
 
-extern VectorSet vector_set;
+// The rows of a vector with the given code.
+RowSet rows_with_code(const SignCodes& codes, std::int32_t code);
 
-// Reads the file into vector_set. Prints the reader's message and returns
-// false when the run has to end (unreadable file, more than 100 vectors).
-bool read_vector_file(const char* path);
+enum class VectorFileStatus {
+  read,              // up to "END" or the end of the file
+  unreadable,        // cannot be opened, or a read failed
+  too_many_vectors,  // a 101st vector line; nothing of it was stored
+};
+
+struct VectorFileResult {
+  VectorFileStatus status;
+  // Tokens after the 80th of a line, each passed over (trailing white
+  // space counts as one more token, as it does within the 80).
+  std::uint64_t ignored_values;
+};
+
+// Reads the file into vectors, which the caller hands over fresh.
+VectorFileResult read_vector_file(const char* path, VectorSet& vectors);
 
 }  // namespace imset

@@ -1,4 +1,13 @@
-#include "../search/search.h"
-#include "run.h"
+#include <unistd.h>
 
-int main(int argc, char** argv) { return imset::run(argc, argv, {imset::prepare_search, imset::process_record}); }
+#include <memory>
+
+#include "main/run.h"
+#include "search/search.h"
+
+int main(int argc, char** argv) {
+  imset::Output out(STDOUT_FILENO, "imset-check");
+  // Holds the 4 MB table of tested patterns: allocated once, here.
+  const auto search = std::make_unique<imset::Search>();
+  return imset::run(argc, argv, *search, out);
+}

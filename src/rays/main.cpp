@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "rays/rays.h"
-#include "tables/tables.h"
 
 #ifndef IMSET_VERSION
 #error "IMSET_VERSION must be defined by the build"
@@ -116,8 +115,6 @@ int main(int argc, char** argv) {
     }
     return exit_failure;
   };
-
-  if (!imset::build_permutation_map()) return fail("internal error: the permutation tables are inconsistent");
 
   std::vector<imset::SetFunction> records;
   try {

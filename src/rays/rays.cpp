@@ -10,6 +10,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "tables/imsets.h"
+#include "tables/renamings.h"
+
 namespace imset::rays {
 namespace {
 
@@ -97,22 +100,15 @@ SetFunction to_set_function(const IntegerVector& ray) {
   return values;
 }
 
-SetFunction arrangement(const SetFunction& values, int permutation) {
-  const auto& map = permutation_map[static_cast<std::size_t>(permutation)];
-  SetFunction arranged{};
-  for (std::size_t k = 0; k < values.size(); ++k) arranged[static_cast<std::size_t>(map[k])] = values[k];
-  return arranged;
-}
-
 SetFunction orbit_representative(const SetFunction& values) {
   SetFunction smallest = values;  // the identity arrangement
-  for (int j = 0; j < permutation_total; ++j) smallest = std::min(smallest, arrangement(values, j));
+  for (std::size_t j = 0; j < permutation_total; ++j) smallest = std::min(smallest, arrangement(values, j));
   return smallest;
 }
 
 int orbit_size(const SetFunction& values) {
   std::set<SetFunction> distinct;
-  for (int j = 0; j < permutation_total; ++j) distinct.insert(arrangement(values, j));
+  for (std::size_t j = 0; j < permutation_total; ++j) distinct.insert(arrangement(values, j));
   return static_cast<int>(distinct.size());
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tables/tables.h"
+#include "tables/subsets.h"
 
 namespace imset::rays {
 
@@ -28,11 +28,6 @@ void make_primitive(IntegerVector& vector);
 // Narrows a 26-coordinate ray to a set function; throws std::range_error when
 // a value does not fit in 32 bits or the length is not 26.
 SetFunction to_set_function(const IntegerVector& ray);
-
-// The arrangement of a set function under permutation j, formed the same way
-// the checker forms its variants: arranged[permutation_map[j][k]] = values[k].
-// build_permutation_map() must have been called.
-SetFunction arrangement(const SetFunction& values, int permutation);
 
 // The lexicographically smallest of the 120 arrangements, comparing the
 // values as integers in subset-index order: one fixed representative of the

@@ -1,24 +1,21 @@
-// Everything the checker prints goes through one buffered writer on
-// standard output. If standard output cannot be written, the process says so
-// in one line on standard error and ends with status 1.
+// The four-line counter-example report:
+//   Hold your horses: this is not good
+//   Vector (n):<80 signs: "+", "-", "0" for anything else>
+//   Imset: <80 imset values, each after a blank>
+//   Permutation: (record nr r) <26 values, each followed by a blank>
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
-#include "../input/vector_file.h"
-#include "../tables/tables.h"
+#include "input/vector_file.h"
+#include "tables/imsets.h"
+#include "text/output.h"
 
 namespace imset {
 
-void write_text(std::string_view text);
-void write_char(char c);
-void write_int(std::int32_t value);
-// Writes out everything buffered; ends the process if that fails.
-void flush_output();
-
-// The four-line counter-example report for vector number vector_index + 1.
-void print_report(int vector_index, const SignCodes& codes, const ImsetValues& imset, std::int32_t record_number,
-                  const SetFunction& variant_values);
+// The report for vector number vector_index + 1, matched by the arrangement
+// `values` of record number record_number.
+void print_report(Output& out, int vector_index, const SignCodes& codes, std::int32_t record_number,
+                  const SetFunction& values);
 
 }  // namespace imset

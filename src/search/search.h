@@ -1,31 +1,63 @@
 // The search over one record: every arrangement of its values that a
-// renaming of the five elements produces, tested against every vector not yet
-// matched, each match reported at once.
+// renaming of the five elements produces, tested against every vector not
+// yet matched, each match reported at once.
 //
 // Whether a vector matches depends only on which imset values are zero, and
 // renaming the elements only permutes the 80 imset values. So a record's
-// imset values are computed once, and each arrangement ("variant") is just
-// the record's zero pattern permuted. Two variants with equal text have equal
-// zero patterns, and a repeated pattern cannot match a vector the first one
-// did not, so only new patterns are tested. Once a record has been searched,
-// no record whose zero pattern is a renaming of its pattern can match any
-// vector still unmatched; such records are passed over.
+// zero rows are computed once, and each arrangement ("variant") is just
+// that row set renamed. Two variants with equal text have equal zero rows,
+// and a repeated pattern cannot match a vector the first one did not, so
+// only new patterns are tested. Once a record has been searched, no record
+// whose zero rows are a renaming of its own can match a vector still
+// unmatched; such records are passed over.
 #pragma once
 
-#include <cstdint>
+#include <array>
 
-#include "../tables/tables.h"
+#include "input/extreme_points.h"
+#include "input/vector_file.h"
+#include "search/tested_patterns.h"
+#include "search/vector_columns.h"
+#include "text/output.h"
 
 namespace imset {
 
-// 1-based number of the record being searched, as printed in reports.
-extern std::int32_t record_number;
+// What a run needs of a search: the checker's own, and the straightforward
+// model it is tested against.
+class RecordSearch {
+ public:
+  // Before the first record: the vectors to find, none found yet. They
+  // must outlive the search.
+  virtual void prepare(const VectorSet& vectors) = 0;
+  // Searches one record, printing a report for each match; true when the
+  // last vector has been matched.
+  virtual bool search(const Record& record, Output& out) = 0;
+  virtual int found_count() const = 0;
+  // Whether vector number vector_index + 1 has been matched.
+  virtual bool found(int vector_index) const = 0;
 
-// Called once after the vector file is read and before the first record.
-void prepare_search();
+ protected:
+  RecordSearch() = default;
+  RecordSearch(const RecordSearch&) = default;
+  RecordSearch& operator=(const RecordSearch&) = default;
+  ~RecordSearch() = default;
+};
 
-// Searches the record in the token slots; true when the last vector has
-// been matched and the run is over.
-bool process_record();
+class Search final : public RecordSearch {
+ public:
+  void prepare(const VectorSet& vectors) override;
+  bool search(const Record& record, Output& out) override;
+  int found_count() const override { return found_count_; }
+  bool found(int vector_index) const override { return found_[static_cast<std::size_t>(vector_index)]; }
+
+ private:
+  bool check_variant(const RowSet& zeros, std::size_t j, const Record& record, Output& out);
+
+  const VectorSet* vectors_ = nullptr;
+  std::array<bool, max_vectors> found_{};
+  int found_count_ = 0;
+  VectorColumns unmatched_;
+  TestedPatterns tested_;
+};
 
 }  // namespace imset

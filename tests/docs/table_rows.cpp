@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "tables/tables.h"
+#include "tables/imsets.h"
 
 int main() {
   for (std::size_t p = 0; p < imset::elementary_count; ++p) {
@@ -17,7 +17,7 @@ int main() {
     std::putchar('\n');
   }
   for (int s = 0; s < imset::subset_count; ++s) {
-    const unsigned mask = imset::subset_mask(s);
+    const unsigned mask = imset::subset_masks[static_cast<std::size_t>(s)];
     std::printf("index %d;{", s);
     const char* separator = "";
     for (int c = 0; c < imset::ground_size; ++c) {

@@ -5,14 +5,14 @@
 // skipping patterns seen before) must never change which vectors are found.
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <memory>
 
 #include "fuzz_support.h"
 #include "input/extreme_points.h"
 #include "input/vector_file.h"
 #include "model/model_search.h"
-#include "search/report.h"
 #include "search/search.h"
-#include "tables/tables.h"
 
 namespace {
 
@@ -24,9 +24,8 @@ std::string path;
 
 // Rows 0-9 are the imsets a,b|K with K of three elements, rows 70-79 those
 // with K empty (their value is just the value on the pair).
-void set_vectors() {
-  fuzz::reset_vector_set();
-  imset::VectorSet& vs = imset::vector_set;
+imset::VectorSet make_vectors() {
+  imset::VectorSet vs;
   vs.count = 6;
   vs.codes[0].fill(code_any);      // matched by the first record
   vs.codes[1].fill(code_nonzero);  // every imset value nonzero
@@ -40,43 +39,61 @@ void set_vectors() {
   for (std::size_t p = 0; p < imset::elementary_count; ++p) {  // a mixed pattern
     vs.codes[5][p] = p % 3 == 0 ? code_zero : p % 3 == 1 ? code_nonzero : code_any;
   }
+  return vs;
 }
 
+const imset::VectorSet vectors = make_vectors();
+
 struct Outcome {
-  imset::ListEnd end;
-  std::array<std::int32_t, imset::max_vectors> found;
-  std::int32_t found_count;
+  imset::ListStatus end;
+  bool all_matched;
+  int found_count;
+  std::array<bool, imset::max_vectors> found;
+  std::int32_t last_record;
 };
 
-Outcome search_with(void (*prepare)(), imset::RecordProcedure process) {
-  set_vectors();
-  fuzz::reset_records();
-  prepare();
-  const imset::ListEnd end = imset::read_extreme_points(path.c_str(), process);
-  imset::flush_output();
-  return {end, imset::vector_set.found, imset::vector_set.found_count};
+Outcome search_with(imset::RecordSearch& search) {
+  imset::Output out(fuzz::null_output(), "fuzz_extreme_points");
+  search.prepare(vectors);
+  imset::ExtremePointReader reader;
+  fuzz::require(reader.open(path.c_str()));
+  bool all_matched = false;
+  std::int32_t last_record = 0;
+  while (const imset::Record* record = reader.next()) {
+    fuzz::require(record->number == last_record + 1);
+    last_record = record->number;
+    if (search.search(*record, out)) {
+      all_matched = true;
+      break;
+    }
+  }
+  out.flush();
+  std::array<bool, imset::max_vectors> found{};
+  for (int v = 0; v < vectors.count; ++v) found[static_cast<std::size_t>(v)] = search.found(v);
+  return {reader.status(), all_matched, search.found_count(), found, last_record};
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
   path = fuzz::scratch_path("extreme");
-  fuzz::require(imset::build_permutation_map());
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const auto fast_search = std::make_unique<imset::Search>();
   fuzz::write_file(path, data, size);
-  const Outcome fast = search_with(imset::prepare_search, imset::process_record);
-  const auto flagged = std::count(fast.found.begin(), fast.found.end(), 1);
-  fuzz::require(flagged == fast.found_count && fast.found_count <= imset::vector_set.count);
-  fuzz::require((fast.end == imset::ListEnd::all_matched) == (fast.found_count == imset::vector_set.count));
+  const Outcome fast = search_with(*fast_search);
+  fuzz::require(fast.found_count <= vectors.count);
+  fuzz::require(fast.all_matched == (fast.found_count == vectors.count));
 
   // The model costs milliseconds per record; four records are enough to
   // reach the skipping of patterns seen in earlier records.
   if (size > 1023 || std::count(data, data + size, '\n') > 3) return 0;
-  const Outcome model = search_with(model::prepare_search, model::process_record);
-  fuzz::require(model.end == fast.end && model.found == fast.found && model.found_count == fast.found_count);
+  model::ModelSearch model_search;
+  const Outcome model = search_with(model_search);
+  fuzz::require(model.all_matched == fast.all_matched && model.found == fast.found &&
+                model.found_count == fast.found_count && model.last_record == fast.last_record &&
+                (fast.all_matched || model.end == fast.end));
   return 0;
 }

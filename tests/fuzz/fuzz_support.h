@@ -1,8 +1,9 @@
 // Shared by the fuzz targets: the readers take file names, so each input is
 // written to a file of this process first; the checker's output goes to
-// /dev/null so that millions of runs do not flood the terminal.
+// /dev/null.
 #pragma once
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -10,10 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-#include "input/extreme_points.h"
-#include "input/vector_file.h"
-#include "search/search.h"
 
 namespace fuzz {
 
@@ -30,20 +27,15 @@ inline void write_file(const std::string& path, const std::uint8_t* data, std::s
   if (std::fclose(f) != 0) std::abort();
 }
 
-inline void silence_stdout() {
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
-}
-
-// A fresh process has every sign code "+" (zero) and nothing found; a run
-// relies on both, so each iteration starts from there.
-inline void reset_vector_set() { imset::vector_set = imset::VectorSet{}; }
-
-// Likewise the record state: slots a line does not reach keep the text and
-// the number of the previous record, empty and 0 in a fresh process.
-inline void reset_records() {
-  imset::token_slots = {};
-  imset::token_values = {};
-  imset::record_number = 0;
+// Where the checker's output goes: millions of runs must not flood the
+// terminal.
+inline int null_output() {
+  static const int descriptor = [] {
+    const int d = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (d < 0) std::abort();
+    return d;
+  }();
+  return descriptor;
 }
 
 // Conditions that must hold whatever the input; a violation is a finding.

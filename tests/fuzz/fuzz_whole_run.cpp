@@ -2,14 +2,12 @@
 // before the first "#####" and the extreme-point file after it. Without the
 // separator the extreme-point file does not exist, which must end the run
 // with its message, not a crash.
-#include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdio>
+#include <memory>
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "input/extreme_points.h"
-#include "input/vector_file.h"
 #include "main/run.h"
 #include "search/search.h"
 
@@ -23,7 +21,6 @@ std::string missing_path;
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::silence_stdout();
   vector_path = fuzz::scratch_path("run-vectors");
   extreme_path = fuzz::scratch_path("run-extreme");
   missing_path = fuzz::scratch_path("run-missing");
@@ -32,6 +29,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // One search for the whole process, as one run has: each run prepares it.
+  static const auto search = std::make_unique<imset::Search>();
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = input.find(separator);
   const std::string_view vectors = input.substr(0, cut);
@@ -43,15 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     second = extreme_path.c_str();
   }
 
-  fuzz::reset_vector_set();
-  fuzz::reset_records();
+  imset::Output out(fuzz::null_output(), "fuzz_whole_run");
   const std::array<const char*, 4> argv = {"imset-check", vector_path.c_str(), second, nullptr};
-  const int status = imset::run(3, argv.data(), {imset::prepare_search, imset::process_record});
+  const int status = imset::run(3, argv.data(), *search, out);
 
-  const imset::VectorSet& vs = imset::vector_set;
   fuzz::require(status == 0 || status == 1);
   fuzz::require(cut != std::string_view::npos || status == 1);  // a missing file halts the run
-  fuzz::require(vs.found_count == std::count(vs.found.begin(), vs.found.end(), 1));
-  fuzz::require(vs.found_count <= vs.count && vs.count <= imset::max_vectors);
+  fuzz::require(search->found_count() <= imset::max_vectors);
   return 0;
 }

@@ -14,7 +14,7 @@ for f in bin/imset-check share/man/man1/imset-check.1 \
          share/imset-check/example-vectors.txt share/imset-check/extreme-rays-types.txt; do
   [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
 done
-if [[ -x $build_dir/src/rays/imset-rays ]]; then
+if [[ -x $build_dir/imset-rays ]]; then
   for f in bin/imset-rays share/man/man1/imset-rays.1; do
     [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
   done

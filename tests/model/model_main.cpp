@@ -1,6 +1,12 @@
 // The checker with the model's search in place of the program's: the same
 // readers, the same run, the straightforward search.
+#include <unistd.h>
+
 #include "main/run.h"
 #include "model_search.h"
 
-int main(int argc, char** argv) { return imset::run(argc, argv, {model::prepare_search, model::process_record}); }
+int main(int argc, char** argv) {
+  imset::Output out(STDOUT_FILENO, "imset-model");
+  model::ModelSearch search;
+  return imset::run(argc, argv, search, out);
+}

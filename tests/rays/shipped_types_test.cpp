@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "tables/tables.h"
+#include "tables/imsets.h"
+#include "tables/renamings.h"
 
 namespace {
 
@@ -144,11 +145,7 @@ bool is_supermodular(const SetFunction& record) {
 std::set<SetFunction> arrangements(const SetFunction& record) {
   std::set<SetFunction> result;
   for (std::size_t j = 0; j < imset::permutation_total; ++j) {
-    SetFunction arranged{};
-    for (std::size_t k = 0; k < record.size(); ++k) {
-      arranged[static_cast<std::size_t>(imset::permutation_map[j][k])] = record[k];
-    }
-    result.insert(arranged);
+    result.insert(imset::arrangement(record, j));
   }
   return result;
 }
@@ -156,7 +153,6 @@ std::set<SetFunction> arrangements(const SetFunction& record) {
 class ShippedTypes : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_TRUE(imset::build_permutation_map());
     contents = read_file(types_path);
     ASSERT_FALSE(contents.empty()) << "cannot read " << types_path;
     std::size_t start = 0;

@@ -1,9 +1,11 @@
-#include "text_reader.h"
+#include "text/text_reader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-
-#include "../search/report.h"
 
 namespace imset {
 namespace {
@@ -20,33 +22,34 @@ constexpr std::array<bool, 256> special_bytes = [] {
 }();
 }  // namespace
 
-void print_unreadable(const char* path) {
-  write_text("Could not read from file ");
-  write_text(path);
-  write_text(". Processing halted.\n");
-}
-
 bool TextReader::open(const char* path) {
   close();
-  file_ = std::fopen(path, "rb");
+  do {
+    descriptor_ = ::open(path, O_RDONLY | O_CLOEXEC);
+  } while (descriptor_ < 0 && errno == EINTR);
   chunk_pos_ = chunk_len_ = 0;
   at_end_ = failed_ = false;
   pending_ = -1;
-  return file_ != nullptr;
+  return descriptor_ >= 0;
 }
 
 void TextReader::close() {
   // Nothing was written to the file, so a failing close loses nothing.
-  if (file_ != nullptr) (void)std::fclose(file_);
-  file_ = nullptr;
+  if (descriptor_ >= 0) (void)::close(descriptor_);
+  descriptor_ = -1;
 }
 
+// One read of whatever the file has ready, up to a chunk: a regular file
+// fills it, a pipe gives what its writer has sent so far.
 bool TextReader::refill() {
   chunk_pos_ = 0;
-  chunk_len_ = std::fread(chunk_.data(), 1, chunk_.size(), file_);
-  if (chunk_len_ > 0) return true;
-  if (std::ferror(file_) != 0) failed_ = true;
-  return false;
+  ssize_t got = 0;
+  do {
+    got = ::read(descriptor_, chunk_.data(), chunk_.size());
+  } while (got < 0 && errno == EINTR);
+  chunk_len_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+  if (got < 0) failed_ = true;
+  return got > 0;
 }
 
 int TextReader::next_raw() {

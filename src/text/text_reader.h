@@ -1,12 +1,15 @@
-// Reading the two input files as text, the same way on every platform:
-// CR LF becomes LF, any other CR stays, the byte 0x1A ends the file, every
-// other byte (NUL included) is kept. Lines come in reads of at most 1,023
-// bytes; the rest of a longer line arrives as a line of its own.
+// Reading a text file line by line, the same way on every platform: CR LF
+// becomes LF, any other CR stays, the byte 0x1A ends the file, every other
+// byte (NUL included) is kept. Lines come in reads of at most 1,023 bytes;
+// the rest of a longer line arrives as a line of its own.
+//
+// A line is handed out as soon as its last byte has arrived: the reader
+// takes what the file has ready, so a pipe or FIFO whose writer pauses (or
+// never closes) is searched as far as it has been written.
 #pragma once
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
 
 namespace imset {
 
@@ -27,19 +30,23 @@ enum class LineRead { line, end_of_file, read_error };
 
 class TextReader {
  public:
+  TextReader() = default;
+  TextReader(const TextReader&) = delete;
+  TextReader& operator=(const TextReader&) = delete;
+  ~TextReader() { close(); }
+
   // Opens for reading; false when the file cannot be opened.
   bool open(const char* path);
   // Next line read, up to and including its LF, at most 1,023 bytes.
   LineRead read_line(LineBuffer& line);
   void close();
-  ~TextReader() { close(); }
 
  private:
   int next_raw();  // raw byte, -1 at end of data, -2 on a read error
   bool refill();
 
-  std::FILE* file_ = nullptr;
-  std::array<unsigned char, 1 << 16> chunk_{};
+  int descriptor_ = -1;
+  std::array<unsigned char, std::size_t{1} << 16> chunk_{};
   std::size_t chunk_pos_ = 0;
   std::size_t chunk_len_ = 0;
   bool at_end_ = false;  // 0x1A seen or no more data
@@ -47,7 +54,7 @@ class TextReader {
   int pending_ = -1;  // byte read after a lone CR, not yet returned
 };
 
-// Whitespace as the default character classification has it: space, tab,
+// White space as the default character classification has it: space, tab,
 // LF, VT, FF, CR; nothing else, no byte of 0x80 or above.
 inline constexpr std::array<bool, 256> white_bytes = [] {
   std::array<bool, 256> white{};
@@ -67,8 +74,5 @@ constexpr const char* skip_token(const char* p) {
   while (*p != '\0' && !is_white(*p)) ++p;
   return p;
 }
-
-// The message of both readers when a file cannot be opened or read.
-void print_unreadable(const char* path);
 
 }  // namespace imset
