@@ -329,3 +329,61 @@ TEST(Examples, ShippedExampleGivesTheRecordedOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pipes and FIFOs: a line is searched as soon as it has arrived, each
+// report reaches standard output when it is printed, and "END" ends the
+// vector file's reading. The writers below send their lines, then hold the
+// FIFO open for a minute; `timeout` turns a run that waits for them into
+// status 124 instead of a hung test.
+std::string fifo(const std::string& name) {
+  std::string path = (harness::scratch_dir() / name).string();
+  std::filesystem::remove(path);
+  EXPECT_EQ(harness::run_command("mkfifo " + harness::quoted(path)).status, 0);
+  return path;
+}
+
+std::string held_open(const std::string& bytes, const std::string& fifo_path) {
+  return "( printf '" + bytes + "'; exec sleep 60 ) >" + harness::quoted(fifo_path) + " & writer=$!; ";
+}
+
+TEST(Pipes, RunEndsAtTheLastMatchWhileTheWriterHoldsTheFifo) {
+  const std::string records = fifo("records.fifo");
+  const std::string vectors = harness::write_file("v.txt", repeat("x ", 79) + "-\n");
+  Values five{};
+  five[0] = 5;
+  const std::string expected = report(1, repeat("0", 79) + "-", pair_record_imset(5), 1, five);
+  EXPECT_EQ(harness::run_command(held_open("5\\n", records) + "timeout 20 " + harness::quoted(checker) + " " + vectors +
+                                 " " + records + "; status=$?; kill $writer; exit $status"),
+            (Outcome{expected, 0}));
+
+  // The vector file ends at "END" though its writer goes on holding it.
+  const std::string vector_fifo = fifo("vectors.fifo");
+  const std::string zero_record = harness::write_file("e.txt", "0\n");
+  EXPECT_EQ(harness::run_command(held_open("x\\nEND\\n", vector_fifo) + "timeout 20 " + harness::quoted(checker) + " " +
+                                 vector_fifo + " " + zero_record + "; status=$?; kill $writer; exit $status"),
+            (Outcome{zero_record_report(1, "0" + repeat("+", 79), 1), 0}));
+}
+
+TEST(Pipes, EachReportIsWrittenWhenFound) {
+  // Vector 2 is never matched, so the run waits for more records; the
+  // report of vector 1 must be in the output file before the writer ends.
+  const std::string records = fifo("records.fifo");
+  const std::string vectors = harness::write_file("v.txt", repeat("x ", 79) + "-\n-\n");
+  const std::string out = (harness::scratch_dir() / "out.txt").string();
+  const std::string script = held_open("5\\n", records) + "timeout 20 " + harness::quoted(checker) + " " + vectors +
+                             " " + records + " >" + out +
+                             " & run=$!; "
+                             "tries=0; until grep -q 'Hold your horses' " +
+                             out +
+                             "; do tries=$((tries + 1)); [ $tries -gt 300 ] && break; sleep 0.05; done; "
+                             "kill $writer; wait $run; status=$?; "
+                             "[ $tries -le 300 ] || exit 3; exit $status";
+  EXPECT_EQ(harness::run_command(script).status, 0);
+  Values five{};
+  five[0] = 5;
+  EXPECT_EQ(read_file(out), report(1, repeat("0", 79) + "-", pair_record_imset(5), 1, five) + summary(1));
+}
+
+}  // namespace
