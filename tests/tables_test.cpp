@@ -106,13 +106,18 @@ TEST(InnerProduct, WrapsModulo2To32AndAgreesWithSparseRows) {
   values[21] = -99999999;
   // True sum on row 0 is 2,199,999,996; wrapped it is that minus 2^32.
   EXPECT_EQ(inner_product(values, elementary_table[0]), static_cast<std::int32_t>(2199999996LL - 4294967296LL));
+  std::array<std::int64_t, subset_count> wide{};
+  std::copy(values.begin(), values.end(), wide.begin());
+  EXPECT_EQ(exact_imset_values(wide)[0], 2199999996LL);
   SetFunction extremes{};
   extremes.fill(std::numeric_limits<std::int32_t>::min());
   extremes[3] = std::numeric_limits<std::int32_t>::max();
   extremes[24] = -7;
   const ImsetValues sparse = imset_values(extremes);
+  const std::array<std::int32_t, elementary_count> small = exact_imset_values(SetFunction{1, -2, 3, 0, 5, 8, -13});
   for (std::size_t p = 0; p < elementary_count; ++p) {
     EXPECT_EQ(sparse[p], inner_product(extremes, elementary_table[p])) << "row " << p;
+    EXPECT_EQ(small[p], inner_product(SetFunction{1, -2, 3, 0, 5, 8, -13}, elementary_table[p])) << "row " << p;
   }
 }
 

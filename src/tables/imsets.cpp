@@ -33,32 +33,8 @@ constexpr bool row_sums_follow_k() {
 }
 static_assert(row_sums_follow_k());
 
-// Up to two +1 and two -1 coordinates per row. An absent term points one
-// past the last subset, where the widened values keep a zero.
-constexpr std::uint8_t absent_term = subset_count;
-struct SparseRow {
-  std::array<std::uint8_t, 2> plus;
-  std::array<std::uint8_t, 2> minus;
-};
-
-constexpr std::array<SparseRow, elementary_count> make_sparse_rows() {
-  std::array<SparseRow, elementary_count> rows{};
-  for (std::size_t p = 0; p < elementary_count; ++p) {
-    rows[p] = {{absent_term, absent_term}, {absent_term, absent_term}};
-    std::size_t plus = 0;
-    std::size_t minus = 0;
-    for (std::size_t s = 0; s < subset_count; ++s) {
-      if (elementary_table[p][s] == 1) rows[p].plus[plus++] = static_cast<std::uint8_t>(s);
-      if (elementary_table[p][s] == -1) rows[p].minus[minus++] = static_cast<std::uint8_t>(s);
-    }
-  }
-  return rows;
-}
-
-constexpr auto sparse_rows = make_sparse_rows();
-
 // The values as unsigned numbers, so sums wrap modulo 2^32 without signed
-// overflow, with a zero at absent_term for the rows' missing terms.
+// overflow, with a zero past them for the rows' absent terms.
 using WideValues = std::array<std::uint32_t, subset_count + 1>;
 
 WideValues widened(const SetFunction& values) {
@@ -67,7 +43,7 @@ WideValues widened(const SetFunction& values) {
   return v;
 }
 
-std::uint32_t row_value(const WideValues& v, const SparseRow& r) {
+std::uint32_t row_value(const WideValues& v, const ElementaryTerms& r) {
   return v[r.plus[0]] + v[r.plus[1]] - v[r.minus[0]] - v[r.minus[1]];
 }
 
@@ -75,7 +51,7 @@ std::uint32_t row_value(const WideValues& v, const SparseRow& r) {
 // the 80 rows unroll into straight additions.
 template <std::size_t P>
 std::uint64_t vanishes(const WideValues& v) {
-  return static_cast<std::uint64_t>(row_value(v, sparse_rows[P]) == 0);
+  return static_cast<std::uint64_t>(row_value(v, elementary_terms[P]) == 0);
 }
 
 template <std::size_t First, std::size_t... P>
@@ -97,7 +73,7 @@ ImsetValues imset_values(const SetFunction& values) {
   const WideValues v = widened(values);
   ImsetValues result{};
   for (std::size_t p = 0; p < elementary_count; ++p)
-    result[p] = static_cast<std::int32_t>(row_value(v, sparse_rows[p]));
+    result[p] = static_cast<std::int32_t>(row_value(v, elementary_terms[p]));
   return result;
 }
 

@@ -105,6 +105,49 @@ constexpr int row_of_triple(unsigned pair_mask, unsigned k_mask) {
   return pair_mask <= full_mask && k_mask <= full_mask ? detail::row_by_triple[pair_mask][k_mask] : -1;
 }
 
+// Each row's terms: the subsets with +1 and those with -1, two of each;
+// a term on a set of fewer than two elements is absent and stands as
+// subset_count, the place of a zero past the 26 values.
+struct ElementaryTerms {
+  std::array<std::uint8_t, 2> plus;
+  std::array<std::uint8_t, 2> minus;
+};
+
+namespace detail {
+
+constexpr std::array<ElementaryTerms, elementary_count> make_terms() {
+  std::array<ElementaryTerms, elementary_count> rows{};
+  constexpr auto absent = static_cast<std::uint8_t>(subset_count);
+  for (std::size_t p = 0; p < elementary_count; ++p) {
+    rows[p] = {{absent, absent}, {absent, absent}};
+    std::size_t plus = 0;
+    std::size_t minus = 0;
+    for (std::size_t s = 0; s < subset_count; ++s) {
+      if (elementary_table[p][s] == 1) rows[p].plus[plus++] = static_cast<std::uint8_t>(s);
+      if (elementary_table[p][s] == -1) rows[p].minus[minus++] = static_cast<std::uint8_t>(s);
+    }
+  }
+  return rows;
+}
+
+}  // namespace detail
+
+inline constexpr std::array<ElementaryTerms, elementary_count> elementary_terms = detail::make_terms();
+
+// The 80 imset values computed exactly, for values and sums wide enough
+// not to overflow (64-bit for sums of 32-bit functions).
+template <typename Integer>
+constexpr std::array<Integer, elementary_count> exact_imset_values(const std::array<Integer, subset_count>& values) {
+  std::array<Integer, subset_count + 1> v{};  // v[subset_count] stays 0 for absent terms
+  for (std::size_t k = 0; k < subset_count; ++k) v[k] = values[k];
+  std::array<Integer, elementary_count> result{};
+  for (std::size_t p = 0; p < elementary_count; ++p) {
+    const ElementaryTerms& t = elementary_terms[p];
+    result[p] = v[t.plus[0]] + v[t.plus[1]] - v[t.minus[0]] - v[t.minus[1]];
+  }
+  return result;
+}
+
 // Sum of a[k] * b[k], wrapping modulo 2^32 as two's-complement integers.
 std::int32_t inner_product(const SetFunction& a, const SetFunction& b);
 

@@ -18,6 +18,11 @@ struct RowSet {
 
   static constexpr std::uint64_t high_mask = (std::uint64_t{1} << (elementary_count - 64)) - 1;
   static constexpr RowSet all() { return {~std::uint64_t{0}, high_mask}; }
+  static constexpr RowSet of(int p) {
+    RowSet one;
+    one.insert(p);
+    return one;
+  }
 
   constexpr bool contains(int p) const { return p < 64 ? ((low >> p) & 1U) != 0 : ((high >> (p - 64)) & 1U) != 0; }
   constexpr void insert(int p) {
@@ -28,6 +33,10 @@ struct RowSet {
     }
   }
   constexpr bool empty() const { return (low | high) == 0; }
+  // The lowest row; -1 for the empty set.
+  constexpr int first() const {
+    return low != 0 ? std::countr_zero(low) : high != 0 ? 64 + std::countr_zero(high) : -1;
+  }
   constexpr int size() const { return std::popcount(low) + std::popcount(high); }
   constexpr bool is_subset_of(const RowSet& other) const {
     return (low & ~other.low) == 0 && (high & ~other.high) == 0;
