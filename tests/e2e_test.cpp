@@ -314,10 +314,7 @@ TEST(BadInput, GarbageAndHugeLinesGiveTheModelsAnswerWithoutCrash) {
 
 namespace {
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using harness::read_file;
 
 TEST(Examples, ShippedExampleGivesTheRecordedOutput) {
   const std::string vectors = std::string(IMSET_DATA_DIR) + "/example-vectors.txt";

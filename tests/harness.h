@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 
@@ -19,11 +20,24 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
+// An outcome with standard error too.
+struct FullOutcome {
+  std::string out;
+  int status = -1;
+  std::string err;
+  bool operator==(const FullOutcome&) const = default;
+};
+
 // Shown by the test framework when a comparison fails.
 inline void PrintTo(const Outcome& o, std::ostream* os) {
   constexpr std::size_t shown = 2000;
   *os << "status " << o.status << ", " << o.out.size() << " bytes:\n"
       << o.out.substr(0, shown) << (o.out.size() > shown ? "..." : "");
+}
+
+inline void PrintTo(const FullOutcome& o, std::ostream* os) {
+  PrintTo(Outcome{o.out, o.status}, os);
+  *os << "\nstandard error:\n" << o.err.substr(0, 2000);
 }
 
 // A fresh directory per test process for the files a test writes.
@@ -51,7 +65,8 @@ inline std::string quoted(const std::string& s) {
 // Runs a shell command line, capturing standard output.
 inline Outcome run_command(const std::string& command) {
   Outcome outcome;
-  FILE* pipe = ::popen((command + " 2>/dev/null </dev/null").c_str(), "r");
+  // A redirection inside `command` comes after these and wins.
+  FILE* pipe = ::popen(("exec 2>/dev/null </dev/null; " + command).c_str(), "r");
   if (pipe == nullptr) return outcome;
   std::array<char, 1 << 16> buffer{};
   std::size_t n = 0;
@@ -59,6 +74,18 @@ inline Outcome run_command(const std::string& command) {
   const int raw = ::pclose(pipe);
   outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return outcome;
+}
+
+inline std::string read_file(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs a shell command line, capturing standard output and standard error.
+inline FullOutcome run_command_with_stderr(const std::string& command) {
+  const auto err_path = scratch_dir() / "stderr.txt";
+  const Outcome outcome = run_command(command + " 2>" + quoted(err_path.string()));
+  return {outcome.out, outcome.status, read_file(err_path)};
 }
 
 inline Outcome run_program(const std::string& program, const std::string& vector_path,
