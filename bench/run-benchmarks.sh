@@ -44,6 +44,7 @@ fi
 
 # Release build in a directory of its own; imset-model lives in the tests.
 say "== building (Release) in $build"
+mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMSET_BUILD_BENCH=ON \
   -DIMSET_BUILD_TESTS=ON -DIMSET_BUILD_RAYS=OFF >"$build.configure.log" 2>&1 ||
   { cat "$build.configure.log" >&2; die "configure failed"; }
