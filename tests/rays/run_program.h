@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -24,8 +25,10 @@ inline std::string read_whole_file(const std::string& path) {
 
 // Runs IMSET_RAYS with the given (already shell-quoted) arguments.
 inline ProgramRun run_imset_rays(const std::string& arguments) {
-  const std::string out_path = ::testing::TempDir() + "imset-rays-stdout.txt";
-  const std::string err_path = ::testing::TempDir() + "imset-rays-stderr.txt";
+  // Per process: ctest runs the tests of one program side by side.
+  const std::string stem = ::testing::TempDir() + "imset-rays-" + std::to_string(::getpid());
+  const std::string out_path = stem + "-stdout.txt";
+  const std::string err_path = stem + "-stderr.txt";
   const std::string command =
       std::string("'") + IMSET_RAYS + "' " + arguments + " >'" + out_path + "' 2>'" + err_path + "'";
   const int status = std::system(command.c_str());
