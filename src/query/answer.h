@@ -1,0 +1,64 @@
+// Answers to a query from the functions of a RayIndex.
+//
+// Every extreme ray has all inner products >= 0, and a supermodular
+// function is a non-negative combination of rays; its product with u is
+// zero exactly when every ray in the combination has a zero product. So
+// the functions zero on the "+" statements H are the combinations of the
+// rays zero on all of H (the candidates), and the statements implied by H
+// (its closure) are those zero on every candidate. A structural model
+// exists exactly when no "-" statement is in the closure; the sum of one
+// candidate nonzero at each "-" statement is then a witness.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "query/query.h"
+#include "query/ray_index.h"
+#include "tables/row_set.h"
+
+namespace imset::query {
+
+inline constexpr std::uint32_t no_ray = UINT32_MAX;
+
+// Up to this many candidates are listed and visited one by one; with more,
+// rows are tested word by word over the bitsets.
+inline constexpr std::size_t listed_candidates_limit = 512;
+
+struct Answer {
+  bool structural = false;
+  RowSet forced;                       // "-" statements the "+" statements imply
+  RowSet implied;                      // the closure of the "+" statements, when asked for
+  std::vector<std::uint32_t> witness;  // rays whose sum realises the query
+  std::uint32_t ray = no_ray;          // the first ray realising the query alone
+};
+
+class Answerer {
+ public:
+  explicit Answerer(const RayIndex& index);
+  // full_closure: find every implied statement, not only the "-" ones.
+  void answer(const Query& query, bool full_closure, Answer& answer);
+
+ private:
+  // Bitset of the rays zero on all of `holds`; their count.
+  std::size_t find_candidates(const RowSet& holds);
+  // Whether every candidate is zero at row p.
+  bool candidates_zero_at(int p) const;
+  // The first candidate nonzero at every row of `rows`, or no_ray.
+  std::uint32_t first_candidate_nonzero_on(const RowSet& rows) const;
+
+  const RayIndex& index_;
+  std::vector<std::uint64_t> candidates_;
+  std::vector<std::uint32_t> members_;  // the candidates listed, when few
+};
+
+}  // namespace imset::query
+
+namespace imset::query {
+
+// Whether the sum of these rays realises the query: its 80 inner products,
+// computed exactly, are zero at every "+" statement and nonzero at every
+// "-" statement. Every answer is checked this way before it is printed.
+bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const Query& query);
+
+}  // namespace imset::query
