@@ -22,11 +22,11 @@ mkdir -p "$work/artifacts"
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DIMSET_FUZZ=ON -DIMSET_BUILD_TESTS=OFF -DIMSET_BUILD_RAYS=OFF >"$work/configure.log" 2>&1 ||
   { cat "$work/configure.log"; exit 1; }
-cmake --build "$build" -j2 --target fuzz_vector_file fuzz_extreme_points fuzz_whole_run >"$work/build.log" 2>&1 ||
+cmake --build "$build" -j2 --target fuzz_vector_file fuzz_extreme_points fuzz_whole_run fuzz_query_reader >"$work/build.log" 2>&1 ||
   { cat "$work/build.log"; exit 1; }
 
 # target:max_len. The whole run holds two files, so it gets more room.
-targets=(vector_file:4096 extreme_points:4096 whole_run:8192)
+targets=(vector_file:4096 extreme_points:4096 whole_run:8192 query_reader:4096)
 
 status=0
 
