@@ -33,8 +33,9 @@ std::size_t Answerer::find_candidates(const RowSet& holds) {
   std::size_t count = 0;
   for (std::size_t start = 0; start < words; start += block_words) {
     const std::size_t end = std::min(words, start + block_words);
-    if (row_count == 0) {
+    if (row_count == 0) {  // every ray; none past the last one
       std::fill(c + start, c + end, ~std::uint64_t{0});
+      if (end == words && index_.size() % 64 != 0) c[end - 1] = (std::uint64_t{1} << (index_.size() % 64)) - 1;
     } else {
       std::copy(rows[0] + start, rows[0] + end, c + start);
       for (std::size_t r = 1; r < row_count; ++r) {
@@ -44,10 +45,6 @@ std::size_t Answerer::find_candidates(const RowSet& holds) {
       }
     }
     for (std::size_t w = start; w < end; ++w) count += static_cast<std::size_t>(std::popcount(c[w]));
-  }
-  if (row_count == 0 && index_.size() % 64 != 0) {  // no rays past the last one
-    c[words - 1] &= (std::uint64_t{1} << (index_.size() % 64)) - 1;
-    count = index_.size();
   }
   return count;
 }
@@ -113,10 +110,6 @@ void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
     uncovered = uncovered & index_.ray(r).zeros;
   }
 }
-
-}  // namespace imset::query
-
-namespace imset::query {
 
 bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const Query& query) {
   std::array<std::int64_t, subset_count> sum{};

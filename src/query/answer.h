@@ -52,10 +52,6 @@ class Answerer {
   std::vector<std::uint32_t> members_;  // the candidates listed, when few
 };
 
-}  // namespace imset::query
-
-namespace imset::query {
-
 // Whether the sum of these rays realises the query: its 80 inner products,
 // computed exactly, are zero at every "+" statement and nonzero at every
 // "-" statement. Every answer is checked this way before it is printed.

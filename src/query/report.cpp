@@ -28,20 +28,6 @@ void write_rows(Output& out, const RowSet& rows) {
   });
 }
 
-void write_query(Output& out, const Query& query) {
-  const char* separator = "";
-  const auto signed_rows = [&](const RowSet& rows, char sign) {
-    rows.for_each([&](int p) {
-      out.write_text(separator);
-      out.write_char(sign);
-      out.write_text(names()[static_cast<std::size_t>(p)]);
-      separator = " ";
-    });
-  };
-  signed_rows(query.holds, '+');
-  signed_rows(query.fails, '-');
-}
-
 // "record 198 renamed 0->1 1->0", or "record 6 as read" for the identity.
 void write_ray(Output& out, const RayIndex& index, std::uint32_t r) {
   const Ray& ray = index.ray(r);
@@ -91,7 +77,7 @@ void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
                        const Answer& answer, bool with_implied) {
   write_source(out, inputs, query);
   out.write_text(": ");
-  write_query(out, query.query);
+  out.write_text(query_text(query.query));
   out.write_text("\n  structural: ");
   if (!answer.structural) {
     out.write_text("no model; the + statements imply ");
