@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and runs the installed checker on the
 # installed data: the output must be the recorded example output, and the
-# manual pages must be where man looks for them.
+# manual pages must be where man looks for them. The other programs, and
+# their pages, are installed exactly when they were built: the README's
+# first command builds imset-check alone (CI installs after it).
 set -euo pipefail
 build_dir=$1
 golden=$2
@@ -14,11 +16,18 @@ for f in bin/imset-check share/man/man1/imset-check.1 \
          share/imset-check/example-vectors.txt share/imset-check/extreme-rays-types.txt; do
   [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
 done
-if [[ -x $build_dir/imset-rays ]]; then
-  for f in bin/imset-rays share/man/man1/imset-rays.1; do
-    [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
+for program in imset-rays imset-query; do
+  for f in bin/$program share/man/man1/$program.1; do
+    if [[ -x $build_dir/$program && ! -f $prefix/$f ]]; then
+      echo "$program was built, but $f was not installed"
+      exit 1
+    fi
+    if [[ ! -e $build_dir/$program && -e $prefix/$f ]]; then
+      echo "$program was not built, but $f was installed"
+      exit 1
+    fi
   done
-fi
+done
 if grep -q '@PROJECT_VERSION@' "$prefix"/share/man/man1/*.1; then
   echo "manual page installed without its version"
   exit 1
