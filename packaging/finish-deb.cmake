@@ -1,7 +1,8 @@
 # Run by CPack (CPACK_PRE_BUILD_SCRIPTS) on the installed files before they
-# are packed: does what Debian's packaging helpers do for a package built
-# from debian/ rules. Manual pages are compressed, and the copyright, the
-# changelog and the lintian overrides are put where Debian keeps them.
+# are packed: does what Debian's helpers (dh_strip, dh_compress,
+# dh_installdocs, dh_installchangelogs, dh_lintian) do in a Debian package
+# build. The copyright, the changelog and the lintian overrides go where
+# Debian keeps them.
 set(usr "${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX}")
 set(doc "${usr}/share/doc/${CPACK_PACKAGE_NAME}")
 set(overrides "${usr}/share/lintian/overrides")
