@@ -55,7 +55,12 @@ Imset pair_record_imset(int c) {
 std::string report(int vector_number, const std::string& signs, const Imset& imset, int record, const Values& values) {
   std::string r =
       "Hold your horses: this is not good\nVector (" + std::to_string(vector_number) + "):" + signs + "\nImset: ";
-  for (const int v : imset) r += " " + std::to_string(v);
+  // Appended in two steps: GCC 12 at -O3 warns falsely about " " + string
+  // (-Wrestrict, GCC bug 105329).
+  for (const int v : imset) {
+    r += ' ';
+    r += std::to_string(v);
+  }
   r += "\nPermutation: (record nr " + std::to_string(record) + ") ";
   for (const int v : values) r += std::to_string(v) + " ";
   return r + "\n";

@@ -84,13 +84,16 @@ class CaseMaker {
     std::string line;
     const bool aimed = chance(70);
     for (std::size_t p = 0; p < elementary_count; ++p) {
-      std::string token;
+      // A C string, not a std::string: GCC 12 at -O3 warns falsely when a
+      // literal is assigned to a std::string (-Wrestrict, GCC bug 105329).
+      const char* token = nullptr;
       if (aimed) {
         token = chance(30) ? "x" : (imset[p] == 0 ? "+" : "-");
       } else {
         token = chance(90) ? "x" : (chance(50) ? "+" : "-");
       }
-      line += token + " ";
+      line += token;
+      line += ' ';
     }
     line.pop_back();
     return line + "\n";

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and runs the installed checker on the
 # installed data: the output must be the recorded example output, and the
-# manual pages must be where man looks for them.
+# manual pages must be where man looks for them. The other programs, and
+# their pages, are installed exactly when they were built: the README's
+# first command builds imset-check alone (CI installs after it).
 set -euo pipefail
 build_dir=$1
 golden=$2
@@ -10,15 +12,22 @@ trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build_dir" --prefix "$prefix" >/dev/null
 
-for f in bin/imset-check share/man/man1/imset-check.1 \
-         share/imset-check/example-vectors.txt share/imset-check/extreme-rays-types.txt; do
+for f in bin/imset-check share/man/man1/imset-check.1 share/imset-check/example-vectors.txt \
+         share/imset-check/example-queries.txt share/imset-check/extreme-rays-types.txt; do
   [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
 done
-if [[ -x $build_dir/imset-rays ]]; then
-  for f in bin/imset-rays share/man/man1/imset-rays.1; do
-    [[ -f $prefix/$f ]] || { echo "not installed: $f"; exit 1; }
+for program in imset-rays imset-query; do
+  for f in bin/$program share/man/man1/$program.1; do
+    if [[ -x $build_dir/$program && ! -f $prefix/$f ]]; then
+      echo "$program was built, but $f was not installed"
+      exit 1
+    fi
+    if [[ ! -e $build_dir/$program && -e $prefix/$f ]]; then
+      echo "$program was not built, but $f was installed"
+      exit 1
+    fi
   done
-fi
+done
 if grep -q '@PROJECT_VERSION@' "$prefix"/share/man/man1/*.1; then
   echo "manual page installed without its version"
   exit 1
@@ -35,5 +44,14 @@ if ! cmp -s "$prefix/out.txt" "$golden"; then
   echo "installed checker's output differs from $golden"
   diff "$prefix/out.txt" "$golden" | head -20
   exit 1
+fi
+if [[ -x $prefix/bin/imset-query ]]; then
+  status=0
+  (cd "$prefix/share/imset-check" && "$prefix/bin/imset-query" example-queries.txt) >"$prefix/query-out.txt" 2>/dev/null ||
+    status=$?
+  if [[ $status -ne 0 ]] || ! cmp -s "$prefix/query-out.txt" "$(dirname "$golden")/example-queries.out"; then
+    echo "installed imset-query (status $status) did not give the recorded answers to the example queries"
+    exit 1
+  fi
 fi
 echo "installed into $prefix and ran the example: output as recorded"
