@@ -69,6 +69,33 @@ std::uint32_t Answerer::first_candidate_nonzero_on(const RowSet& rows) const {
   return no_ray;
 }
 
+std::uint32_t Answerer::best_candidate_nonzero_at(int p, const RowSet& uncovered, bool listed) const {
+  std::uint32_t best = no_ray;
+  int best_covered = 0;
+  std::size_t seen = 0;
+  const auto consider = [&](std::uint32_t r) {
+    const int covered = (uncovered - index_.ray(r).zeros).size();
+    if (covered > best_covered) {
+      best = r;
+      best_covered = covered;
+    }
+    return ++seen < witness_choices && best_covered < uncovered.size();
+  };
+  if (listed) {
+    for (const std::uint32_t r : members_) {
+      if (!index_.ray(r).zeros.contains(p) && !consider(r)) break;
+    }
+    return best;
+  }
+  const std::uint64_t* zero = index_.zero_at(p);
+  for (std::size_t w = 0; w < index_.words(); ++w) {
+    for (std::uint64_t bits = candidates_[w] & ~zero[w]; bits != 0; bits &= bits - 1) {
+      if (!consider(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(bits))))) return best;
+    }
+  }
+  return best;
+}
+
 void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
   answer.witness.clear();
   answer.ray = no_ray;
@@ -102,10 +129,11 @@ void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
   };
   answer.ray = first_nonzero_on(query.fails);
   if (!answer.structural) return;
-  // One candidate for the first "-" statement not yet nonzero, until none is.
+  // Greedily: for the first "-" statement no ray chosen is nonzero at,
+  // the candidate nonzero at most of the others, until none is left.
   RowSet uncovered = query.fails;
   while (!uncovered.empty()) {
-    const std::uint32_t r = first_nonzero_on(RowSet::of(uncovered.first()));
+    const std::uint32_t r = best_candidate_nonzero_at(uncovered.first(), uncovered, count <= listed_candidates_limit);
     answer.witness.push_back(r);
     uncovered = uncovered & index_.ray(r).zeros;
   }

@@ -21,6 +21,9 @@ namespace imset::query {
 
 inline constexpr std::uint32_t no_ray = UINT32_MAX;
 
+// A witness ray is chosen among this many candidates.
+inline constexpr std::size_t witness_choices = 512;
+
 // Up to this many candidates are listed and visited one by one; with more,
 // rows are tested word by word over the bitsets.
 inline constexpr std::size_t listed_candidates_limit = 512;
@@ -46,6 +49,9 @@ class Answerer {
   bool candidates_zero_at(int p) const;
   // The first candidate nonzero at every row of `rows`, or no_ray.
   std::uint32_t first_candidate_nonzero_on(const RowSet& rows) const;
+  // A candidate nonzero at row p, chosen among the first few such for
+  // being nonzero at the most rows of `uncovered`; no_ray if none is.
+  std::uint32_t best_candidate_nonzero_at(int p, const RowSet& uncovered, bool listed) const;
 
   const RayIndex& index_;
   std::vector<std::uint64_t> candidates_;
