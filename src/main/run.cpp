@@ -72,7 +72,7 @@ int run(int argc, const char* const* argv, RecordSearch& search, Output& out) {
       out.write_text("). Only 9 characters expected. Processing halted\n");
       break;
     case ListStatus::ended:
-    case ListStatus::reading:
+    case ListStatus::reading:  // not once next() has handed out nothing
       out.write_int(search.found_count());
       out.write_text(" counter examples found\nEND\n");
       out.flush();

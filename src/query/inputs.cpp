@@ -51,12 +51,11 @@ void add_query_text(std::string_view text, const std::string& name, QueryInputs&
 
 void add_command_line_query(std::string_view text, std::uint32_t index, QueryInputs& inputs) {
   const std::string name = "-e " + std::to_string(index);
-  Query query;
-  QueryError error;
-  const LineKind kind =
-      text.find('\n') == std::string_view::npos ? parse_query_line(text, query, error) : LineKind::error;
-  if (kind == LineKind::error && error.message.empty()) error = {text.find('\n') + 1, "a query is one line"};
   const std::uint32_t source = add_source(name, inputs);
+  const std::size_t line_break = text.find('\n');
+  Query query;
+  QueryError error{line_break + 1, "a query given with -e is one line"};
+  const LineKind kind = line_break == std::string_view::npos ? parse_query_line(text, query, error) : LineKind::error;
   switch (kind) {
     case LineKind::blank:
       inputs.errors.push_back(name + ": the query names no statement");
