@@ -34,17 +34,13 @@ constexpr bool row_sums_follow_k() {
 static_assert(row_sums_follow_k());
 
 // The values as unsigned numbers, so sums wrap modulo 2^32 without signed
-// overflow, with a zero past them for the rows' absent terms.
-using WideValues = std::array<std::uint32_t, subset_count + 1>;
+// overflow.
+using WideValues = PaddedValues<std::uint32_t>;
 
 WideValues widened(const SetFunction& values) {
-  WideValues v{};
-  for (std::size_t k = 0; k < subset_count; ++k) v[k] = static_cast<std::uint32_t>(values[k]);
-  return v;
-}
-
-std::uint32_t row_value(const WideValues& v, const ElementaryTerms& r) {
-  return v[r.plus[0]] + v[r.plus[1]] - v[r.minus[0]] - v[r.minus[1]];
+  std::array<std::uint32_t, subset_count> wide{};
+  for (std::size_t k = 0; k < subset_count; ++k) wide[k] = static_cast<std::uint32_t>(values[k]);
+  return padded(wide);
 }
 
 // One row's zero test, with the row's coordinates known at compile time so
@@ -72,8 +68,9 @@ std::int32_t inner_product(const SetFunction& a, const SetFunction& b) {
 ImsetValues imset_values(const SetFunction& values) {
   const WideValues v = widened(values);
   ImsetValues result{};
-  for (std::size_t p = 0; p < elementary_count; ++p)
+  for (std::size_t p = 0; p < elementary_count; ++p) {
     result[p] = static_cast<std::int32_t>(row_value(v, elementary_terms[p]));
+  }
   return result;
 }
 

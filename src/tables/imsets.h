@@ -134,17 +134,31 @@ constexpr std::array<ElementaryTerms, elementary_count> make_terms() {
 
 inline constexpr std::array<ElementaryTerms, elementary_count> elementary_terms = detail::make_terms();
 
-// The 80 imset values computed exactly, for values and sums wide enough
-// not to overflow (64-bit for sums of 32-bit functions).
+// The values with a zero after them, where the rows' absent terms point.
+template <typename Integer>
+using PaddedValues = std::array<Integer, subset_count + 1>;
+
+template <typename Integer>
+constexpr PaddedValues<Integer> padded(const std::array<Integer, subset_count>& values) {
+  PaddedValues<Integer> v{};
+  for (std::size_t k = 0; k < subset_count; ++k) v[k] = values[k];
+  return v;
+}
+
+// One row's imset value from its four terms.
+template <typename Integer>
+constexpr Integer row_value(const PaddedValues<Integer>& v, const ElementaryTerms& t) {
+  return v[t.plus[0]] + v[t.plus[1]] - v[t.minus[0]] - v[t.minus[1]];
+}
+
+// The 80 imset values, computed in Integer: exactly for values and sums
+// wide enough not to overflow (64-bit for sums of 32-bit functions), modulo
+// 2^32 in std::uint32_t.
 template <typename Integer>
 constexpr std::array<Integer, elementary_count> exact_imset_values(const std::array<Integer, subset_count>& values) {
-  std::array<Integer, subset_count + 1> v{};  // v[subset_count] stays 0 for absent terms
-  for (std::size_t k = 0; k < subset_count; ++k) v[k] = values[k];
+  const PaddedValues<Integer> v = padded(values);
   std::array<Integer, elementary_count> result{};
-  for (std::size_t p = 0; p < elementary_count; ++p) {
-    const ElementaryTerms& t = elementary_terms[p];
-    result[p] = v[t.plus[0]] + v[t.plus[1]] - v[t.minus[0]] - v[t.minus[1]];
-  }
+  for (std::size_t p = 0; p < elementary_count; ++p) result[p] = row_value(v, elementary_terms[p]);
   return result;
 }
 
