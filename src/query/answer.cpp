@@ -57,42 +57,38 @@ bool Answerer::candidates_zero_at(int p) const {
   return true;
 }
 
-std::uint32_t Answerer::first_candidate_nonzero_on(const RowSet& rows) const {
+template <typename Visit>
+void Answerer::visit_candidates_nonzero_on(const RowSet& rows, Visit visit) const {
+  if (listed_) {
+    for (const std::uint32_t r : members_) {
+      if (!rows.intersects(index_.ray(r).zeros) && !visit(r)) return;
+    }
+    return;
+  }
   std::array<const std::uint64_t*, elementary_count> zero{};
   std::size_t row_count = 0;
   rows.for_each([&](int p) { zero[row_count++] = index_.zero_at(p); });
   for (std::size_t w = 0; w < index_.words(); ++w) {
     std::uint64_t left = candidates_[w];
     for (std::size_t r = 0; r < row_count && left != 0; ++r) left &= ~zero[r][w];
-    if (left != 0) return static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(left)));
+    for (; left != 0; left &= left - 1) {
+      if (!visit(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(left))))) return;
+    }
   }
-  return no_ray;
 }
 
-std::uint32_t Answerer::best_candidate_nonzero_at(int p, const RowSet& uncovered, bool listed) const {
+std::uint32_t Answerer::best_candidate_nonzero_at(int p, const RowSet& uncovered) const {
   std::uint32_t best = no_ray;
   int best_covered = 0;
   std::size_t seen = 0;
-  const auto consider = [&](std::uint32_t r) {
+  visit_candidates_nonzero_on(RowSet::of(p), [&](std::uint32_t r) {
     const int covered = (uncovered - index_.ray(r).zeros).size();
     if (covered > best_covered) {
       best = r;
       best_covered = covered;
     }
     return ++seen < witness_choices && best_covered < uncovered.size();
-  };
-  if (listed) {
-    for (const std::uint32_t r : members_) {
-      if (!index_.ray(r).zeros.contains(p) && !consider(r)) break;
-    }
-    return best;
-  }
-  const std::uint64_t* zero = index_.zero_at(p);
-  for (std::size_t w = 0; w < index_.words(); ++w) {
-    for (std::uint64_t bits = candidates_[w] & ~zero[w]; bits != 0; bits &= bits - 1) {
-      if (!consider(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(bits))))) return best;
-    }
-  }
+  });
   return best;
 }
 
@@ -104,7 +100,8 @@ void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
 
   RowSet closure = RowSet::all();  // with no candidate, only m = 0 is left: everything holds
   members_.clear();
-  if (count <= listed_candidates_limit) {
+  listed_ = count <= listed_candidates_limit;
+  if (listed_) {
     for (std::size_t w = 0; w < index_.words(); ++w) {
       for (std::uint64_t bits = candidates_[w]; bits != 0; bits &= bits - 1) {
         members_.push_back(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(bits))));
@@ -120,20 +117,16 @@ void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
   answer.forced = query.fails & closure;
   answer.structural = answer.forced.empty();
 
-  const auto first_nonzero_on = [&](const RowSet& rows) -> std::uint32_t {
-    if (count > listed_candidates_limit) return first_candidate_nonzero_on(rows);
-    for (const std::uint32_t r : members_) {
-      if (!rows.intersects(index_.ray(r).zeros)) return r;
-    }
-    return no_ray;
-  };
-  answer.ray = first_nonzero_on(query.fails);
+  visit_candidates_nonzero_on(query.fails, [&](std::uint32_t r) {
+    answer.ray = r;
+    return false;
+  });
   if (!answer.structural) return;
   // Greedily: for the first "-" statement no ray chosen is nonzero at,
   // the candidate nonzero at most of the others, until none is left.
   RowSet uncovered = query.fails;
   while (!uncovered.empty()) {
-    const std::uint32_t r = best_candidate_nonzero_at(uncovered.first(), uncovered, count <= listed_candidates_limit);
+    const std::uint32_t r = best_candidate_nonzero_at(uncovered.first(), uncovered);
     answer.witness.push_back(r);
     uncovered = uncovered & index_.ray(r).zeros;
   }

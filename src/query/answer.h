@@ -47,15 +47,18 @@ class Answerer {
   std::size_t find_candidates(const RowSet& holds);
   // Whether every candidate is zero at row p.
   bool candidates_zero_at(int p) const;
-  // The first candidate nonzero at every row of `rows`, or no_ray.
-  std::uint32_t first_candidate_nonzero_on(const RowSet& rows) const;
+  // Calls visit(r) for each candidate r nonzero at every row of `rows`, in
+  // ray order, while it returns true.
+  template <typename Visit>
+  void visit_candidates_nonzero_on(const RowSet& rows, Visit visit) const;
   // A candidate nonzero at row p, chosen among the first few such for
   // being nonzero at the most rows of `uncovered`; no_ray if none is.
-  std::uint32_t best_candidate_nonzero_at(int p, const RowSet& uncovered, bool listed) const;
+  std::uint32_t best_candidate_nonzero_at(int p, const RowSet& uncovered) const;
 
   const RayIndex& index_;
   std::vector<std::uint64_t> candidates_;
-  std::vector<std::uint32_t> members_;  // the candidates listed, when few
+  bool listed_ = false;  // few candidates: listed in members_
+  std::vector<std::uint32_t> members_;
 };
 
 // Whether the sum of these rays realises the query: its 80 inner products,
