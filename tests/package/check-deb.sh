@@ -89,11 +89,8 @@ fi
 
 # imset-query finds the packed types beside itself, wherever it was unpacked.
 if [[ -x $work/root/usr/bin/imset-query ]]; then
-  status=0
-  (cd "$data" && "$work/root/usr/bin/imset-query" example-queries.txt) >"$work/query-out" 2>/dev/null || status=$?
-  if [[ $status -ne 0 ]] || ! cmp -s "$work/query-out" "$(dirname "$golden")/example-queries.out"; then
-    fail "the packed imset-query (status $status) did not give the recorded answers to the example queries"
-  fi
+  "$root/tests/install/check-query-example.sh" "$work/root/usr/bin/imset-query" "$data" \
+    "$(dirname "$golden")/example-queries.out" || fail "the packed imset-query failed the example queries"
 fi
 
 if [[ $problems -ne 0 ]]; then
