@@ -13,23 +13,25 @@ namespace {
 // survives skips the remaining rows.
 constexpr std::size_t block_words = 32;
 
+bool fails_in(const RowSet& group, const RowSet& zeros) { return !group.is_subset_of(zeros); }
+
 }  // namespace
 
-Answerer::Answerer(const RayIndex& index) : index_(index), candidates_(index.words()) {
-  members_.reserve(listed_candidates_limit);
+Answerer::Answerer(const RayIndex& index) : index_(index), candidate_bits_(index.words()) {
+  listed_.reserve(listed_candidates_limit);
 }
 
-std::size_t Answerer::find_candidates(const RowSet& holds) {
+Candidates Answerer::find_candidates(const RowSet& held) {
   const std::size_t words = index_.words();
   std::array<int, elementary_count> by_rarity{};
   std::size_t row_count = 0;
-  holds.for_each([&](int p) { by_rarity[row_count++] = p; });
+  held.for_each([&](int p) { by_rarity[row_count++] = p; });
   // The rarest rows first: they empty a block soonest.
   std::sort(by_rarity.begin(), by_rarity.begin() + static_cast<std::ptrdiff_t>(row_count),
             [&](int a, int b) { return index_.zero_count(a) < index_.zero_count(b); });
   std::array<const std::uint64_t*, elementary_count> rows{};
   for (std::size_t r = 0; r < row_count; ++r) rows[r] = index_.zero_at(by_rarity[r]);
-  std::uint64_t* const c = candidates_.data();
+  std::uint64_t* const c = candidate_bits_.data();
   std::size_t count = 0;
   for (std::size_t start = 0; start < words; start += block_words) {
     const std::size_t end = std::min(words, start + block_words);
@@ -46,43 +48,68 @@ std::size_t Answerer::find_candidates(const RowSet& holds) {
     }
     for (std::size_t w = start; w < end; ++w) count += static_cast<std::size_t>(std::popcount(c[w]));
   }
-  return count;
+  listed_.clear();
+  if (count <= listed_candidates_limit) {
+    for (std::size_t w = 0; w < words; ++w) {
+      for (std::uint64_t bits = c[w]; bits != 0; bits &= bits - 1) {
+        listed_.push_back(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(bits))));
+      }
+    }
+  }
+  return {c, count, listed_};
 }
 
-bool Answerer::candidates_zero_at(int p) const {
-  const std::uint64_t* zero = index_.zero_at(p);
-  for (std::size_t w = 0; w < index_.words(); ++w) {
-    if ((candidates_[w] & ~zero[w]) != 0) return false;
+// The rows of `asked` zero on every candidate, and the held ones; with the
+// candidates listed, every row that is.
+RowSet Answerer::closure_of(const Candidates& candidates, const RowSet& asked, const RowSet& held) const {
+  if (candidates.is_listed()) {
+    RowSet closure = RowSet::all();  // with no candidate, only m = 0 is left: everything holds
+    for (const std::uint32_t r : candidates.listed) closure = closure & index_.ray(r).zeros;
+    return closure;
   }
-  return true;
+  RowSet closure = held;
+  (asked - held).for_each([&](int p) {
+    const std::uint64_t* zero = index_.zero_at(p);
+    for (std::size_t w = 0; w < index_.words(); ++w) {
+      if ((candidates.bits[w] & ~zero[w]) != 0) return;
+    }
+    closure.insert(p);
+  });
+  return closure;
 }
 
 template <typename Visit>
-void Answerer::visit_candidates_nonzero_on(const RowSet& rows, Visit visit) const {
-  if (listed_) {
-    for (const std::uint32_t r : members_) {
-      if (!rows.intersects(index_.ray(r).zeros) && !visit(r)) return;
+void Answerer::visit_candidates_failing(const Candidates& candidates, std::span<const RowSet> groups,
+                                        Visit visit) const {
+  if (candidates.is_listed()) {
+    for (const std::uint32_t r : candidates.listed) {
+      const RowSet& zeros = index_.ray(r).zeros;
+      if (std::ranges::all_of(groups, [&](const RowSet& g) { return fails_in(g, zeros); }) && !visit(r)) return;
     }
     return;
   }
-  std::array<const std::uint64_t*, elementary_count> zero{};
-  std::size_t row_count = 0;
-  rows.for_each([&](int p) { zero[row_count++] = index_.zero_at(p); });
   for (std::size_t w = 0; w < index_.words(); ++w) {
-    std::uint64_t left = candidates_[w];
-    for (std::size_t r = 0; r < row_count && left != 0; ++r) left &= ~zero[r][w];
+    std::uint64_t left = candidates.bits[w];
+    for (std::size_t g = 0; g < groups.size() && left != 0; ++g) {
+      std::uint64_t nonzero_somewhere = 0;
+      groups[g].for_each([&](int p) { nonzero_somewhere |= ~index_.zero_at(p)[w]; });
+      left &= nonzero_somewhere;
+    }
     for (; left != 0; left &= left - 1) {
       if (!visit(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(left))))) return;
     }
   }
 }
 
-std::uint32_t Answerer::best_candidate_nonzero_at(int p, const RowSet& uncovered) const {
+std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, const RowSet& group,
+                                               std::span<const RowSet> uncovered) const {
   std::uint32_t best = no_ray;
-  int best_covered = 0;
+  std::size_t best_covered = 0;
   std::size_t seen = 0;
-  visit_candidates_nonzero_on(RowSet::of(p), [&](std::uint32_t r) {
-    const int covered = (uncovered - index_.ray(r).zeros).size();
+  visit_candidates_failing(candidates, std::span(&group, 1), [&](std::uint32_t r) {
+    const RowSet& zeros = index_.ray(r).zeros;
+    const auto covered = static_cast<std::size_t>(
+        std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
     if (covered > best_covered) {
       best = r;
       best_covered = covered;
@@ -92,58 +119,55 @@ std::uint32_t Answerer::best_candidate_nonzero_at(int p, const RowSet& uncovered
   return best;
 }
 
-void Answerer::answer(const Query& query, bool full_closure, Answer& answer) {
+void Answerer::answer(const QueryRows& query, bool full_closure, Answer& answer) {
   answer.witness.clear();
+  answer.forced.clear();
   answer.ray = no_ray;
-  const std::size_t count = find_candidates(query.holds);
-  const RowSet asked = full_closure ? RowSet::all() : query.fails;
-
-  RowSet closure = RowSet::all();  // with no candidate, only m = 0 is left: everything holds
-  members_.clear();
-  listed_ = count <= listed_candidates_limit;
-  if (listed_) {
-    for (std::size_t w = 0; w < index_.words(); ++w) {
-      for (std::uint64_t bits = candidates_[w]; bits != 0; bits &= bits - 1) {
-        members_.push_back(static_cast<std::uint32_t>(64 * w + static_cast<std::size_t>(std::countr_zero(bits))));
-      }
-    }
-    for (const std::uint32_t r : members_) closure = closure & index_.ray(r).zeros;
-  } else {
-    (asked - query.holds).for_each([&](int p) {
-      if (!candidates_zero_at(p)) closure = closure - RowSet::of(p);
-    });
+  const Candidates candidates = find_candidates(query.held);
+  RowSet asked = RowSet::all();
+  if (!full_closure) {
+    asked = {};
+    for (const RowSet& group : query.failing) asked = asked | group;
   }
+  const RowSet closure = closure_of(candidates, asked, query.held);
   answer.implied = full_closure ? closure : RowSet{};
-  answer.forced = query.fails & closure;
+  for (std::size_t i = 0; i < query.failing.size(); ++i) {
+    if (query.failing[i].is_subset_of(closure)) answer.forced.push_back(i);
+  }
   answer.structural = answer.forced.empty();
 
-  visit_candidates_nonzero_on(query.fails, [&](std::uint32_t r) {
+  visit_candidates_failing(candidates, query.failing, [&](std::uint32_t r) {
     answer.ray = r;
     return false;
   });
   if (!answer.structural) return;
-  // Greedily: for the first "-" statement no ray chosen is nonzero at,
-  // the candidate nonzero at most of the others, until none is left.
-  RowSet uncovered = query.fails;
-  while (!uncovered.empty()) {
-    const std::uint32_t r = best_candidate_nonzero_at(uncovered.first(), uncovered);
+  // Greedily: for the first "-" statement no ray chosen fails, the
+  // candidate failing most of the others, until none is left.
+  uncovered_.assign(query.failing.begin(), query.failing.end());
+  while (!uncovered_.empty()) {
+    const std::uint32_t r = best_candidate_failing(candidates, uncovered_.front(), uncovered_);
     answer.witness.push_back(r);
-    uncovered = uncovered & index_.ray(r).zeros;
+    std::erase_if(uncovered_, [&](const RowSet& g) { return fails_in(g, index_.ray(r).zeros); });
   }
 }
 
-bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const Query& query) {
+std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::vector<std::uint32_t>& rays) {
   std::array<std::int64_t, subset_count> sum{};
   for (const std::uint32_t r : rays) {
     const SetFunction values = index.values(r);
     for (std::size_t k = 0; k < subset_count; ++k) sum[k] += values[k];
   }
-  const std::array<std::int64_t, elementary_count> products = exact_imset_values(sum);
+  return sum;
+}
+
+bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query) {
+  const std::array<std::int64_t, elementary_count> products = exact_imset_values(sum_of(index, rays));
+  RowSet zeros;
   for (int p = 0; p < elementary_count; ++p) {
-    const bool zero = products[static_cast<std::size_t>(p)] == 0;
-    if ((query.holds.contains(p) && !zero) || (query.fails.contains(p) && zero)) return false;
+    if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
   }
-  return true;
+  return query.held.is_subset_of(zeros) &&
+         std::ranges::all_of(query.failing, [&](const RowSet& g) { return fails_in(g, zeros); });
 }
 
 }  // namespace imset::query

@@ -3,14 +3,17 @@
 // Every extreme ray has all inner products >= 0, and a supermodular
 // function is a non-negative combination of rays; its product with u is
 // zero exactly when every ray in the combination has a zero product. So
-// the functions zero on the "+" statements H are the combinations of the
-// rays zero on all of H (the candidates), and the statements implied by H
-// (its closure) are those zero on every candidate. A structural model
-// exists exactly when no "-" statement is in the closure; the sum of one
-// candidate nonzero at each "-" statement is then a witness.
+// the functions zero on the "+" rows H are the combinations of the rays
+// zero on all of H (the candidates), and the rows implied by H (its
+// closure) are those zero on every candidate. A "-" statement fails in a
+// function when one of its parts is nonzero there; it is forced when all
+// its parts are in the closure. A structural model exists exactly when no
+// "-" statement is forced; the sum of one candidate failing each "-"
+// statement is then a witness.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "query/query.h"
@@ -30,40 +33,53 @@ inline constexpr std::size_t listed_candidates_limit = 512;
 
 struct Answer {
   bool structural = false;
-  RowSet forced;                       // "-" statements the "+" statements imply
+  std::vector<std::size_t> forced;     // the "-" statements the "+" statements imply, by index
   RowSet implied;                      // the closure of the "+" statements, when asked for
   std::vector<std::uint32_t> witness;  // rays whose sum realises the query
   std::uint32_t ray = no_ray;          // the first ray realising the query alone
 };
 
+// The rays zero on all "+" rows: a bitset over the index, and, when there
+// are few, their list.
+struct Candidates {
+  const std::uint64_t* bits = nullptr;
+  std::size_t count = 0;
+  std::span<const std::uint32_t> listed;  // empty when there are too many to list
+  bool is_listed() const { return count <= listed_candidates_limit; }
+};
+
 class Answerer {
  public:
   explicit Answerer(const RayIndex& index);
-  // full_closure: find every implied statement, not only the "-" ones.
-  void answer(const Query& query, bool full_closure, Answer& answer);
+  // full_closure: find every implied row, not only those of "-" statements.
+  void answer(const QueryRows& query, bool full_closure, Answer& answer);
 
  private:
-  // Bitset of the rays zero on all of `holds`; their count.
-  std::size_t find_candidates(const RowSet& holds);
-  // Whether every candidate is zero at row p.
-  bool candidates_zero_at(int p) const;
-  // Calls visit(r) for each candidate r nonzero at every row of `rows`, in
-  // ray order, while it returns true.
+  Candidates find_candidates(const RowSet& held);
+  RowSet closure_of(const Candidates& candidates, const RowSet& asked, const RowSet& held) const;
+  // Calls visit(r) for each candidate r that fails every one of `groups`
+  // (is nonzero at one of its rows at least), in ray order, while it
+  // returns true.
   template <typename Visit>
-  void visit_candidates_nonzero_on(const RowSet& rows, Visit visit) const;
-  // A candidate nonzero at row p, chosen among the first few such for
-  // being nonzero at the most rows of `uncovered`; no_ray if none is.
-  std::uint32_t best_candidate_nonzero_at(int p, const RowSet& uncovered) const;
+  void visit_candidates_failing(const Candidates& candidates, std::span<const RowSet> groups, Visit visit) const;
+  // A candidate failing `group`, chosen among the first few such for
+  // failing the most of `uncovered`; no_ray if none does.
+  std::uint32_t best_candidate_failing(const Candidates& candidates, const RowSet& group,
+                                       std::span<const RowSet> uncovered) const;
 
   const RayIndex& index_;
-  std::vector<std::uint64_t> candidates_;
-  bool listed_ = false;  // few candidates: listed in members_
-  std::vector<std::uint32_t> members_;
+  std::vector<std::uint64_t> candidate_bits_;  // scratch, one word per 64 rays
+  std::vector<std::uint32_t> listed_;          // scratch
+  std::vector<RowSet> uncovered_;              // scratch
 };
 
 // Whether the sum of these rays realises the query: its 80 inner products,
-// computed exactly, are zero at every "+" statement and nonzero at every
-// "-" statement. Every answer is checked this way before it is printed.
-bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const Query& query);
+// computed exactly, are zero at every "+" row and, for every "-" statement,
+// nonzero at one of its rows. Every answer is checked this way before it
+// is printed.
+bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query);
+
+// The sum of the rays' values, computed exactly.
+std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::vector<std::uint32_t>& rays);
 
 }  // namespace imset::query

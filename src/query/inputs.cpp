@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "input/vector_file.h"
+#include "query/statement.h"
 
 namespace imset::query {
 namespace {
@@ -24,6 +25,8 @@ void add_query_text(std::string_view text, const std::string& name, QueryInputs&
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t errors = 0;
   std::uint32_t line_number = 0;
+  std::uint32_t variables = 0;
+  ci::Variables current = inputs.variables[variables];
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -31,11 +34,15 @@ void add_query_text(std::string_view text, const std::string& name, QueryInputs&
     ++line_number;
     Query query;
     QueryError error;
-    switch (parse_query_line(line, query, error)) {
+    switch (parse_query_line(line, current, query, error)) {
       case LineKind::blank:
         break;
+      case LineKind::declaration:
+        inputs.variables.push_back(current);
+        variables = static_cast<std::uint32_t>(inputs.variables.size() - 1);
+        break;
       case LineKind::query:
-        inputs.queries.push_back({query, source, line_number});
+        inputs.queries.push_back({std::move(query), source, line_number, variables});
         break;
       case LineKind::error:
         if (++errors > errors_per_source) {
@@ -55,13 +62,16 @@ void add_command_line_query(std::string_view text, std::uint32_t index, QueryInp
   const std::size_t line_break = text.find('\n');
   Query query;
   QueryError error{line_break + 1, "a query given with -e is one line"};
-  const LineKind kind = line_break == std::string_view::npos ? parse_query_line(text, query, error) : LineKind::error;
+  ci::Variables variables = inputs.variables.front();
+  const LineKind kind =
+      line_break == std::string_view::npos ? parse_query_line(text, variables, query, error) : LineKind::error;
   switch (kind) {
     case LineKind::blank:
+    case LineKind::declaration:
       inputs.errors.push_back(name + ": the query names no statement");
       break;
     case LineKind::query:
-      inputs.queries.push_back({query, source, index});
+      inputs.queries.push_back({std::move(query), source, index, 0});
       break;
     case LineKind::error:
       inputs.errors.push_back(name + ":" + std::to_string(error.column) + ": " + error.message);
@@ -128,9 +138,10 @@ void add_vector_file(const std::string& path, QueryInputs& inputs) {
   const std::uint32_t source = add_source(path, inputs);
   for (int v = 0; v < vectors.count; ++v) {
     const SignCodes& codes = vectors.codes[static_cast<std::size_t>(v)];
-    inputs.queries.push_back({{rows_with_code(codes, code_zero), rows_with_code(codes, code_nonzero)},
-                              source,
-                              static_cast<std::uint32_t>(v + 1)});
+    Query query;
+    rows_with_code(codes, code_zero).for_each([&](int p) { query.holds.push_back(row_statement(p)); });
+    rows_with_code(codes, code_nonzero).for_each([&](int p) { query.fails.push_back(row_statement(p)); });
+    inputs.queries.push_back({std::move(query), source, static_cast<std::uint32_t>(v + 1), 0});
   }
 }
 

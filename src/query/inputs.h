@@ -9,17 +9,22 @@
 #include <string_view>
 #include <vector>
 
+#include "ci/variables.h"
 #include "query/query.h"
 
 namespace imset::query {
 
 struct SourcedQuery {
   Query query;
-  std::uint32_t source;  // index into QueryInputs::sources
-  std::uint32_t line;    // line in the source, -e index, or vector number
+  std::uint32_t source;     // index into QueryInputs::sources
+  std::uint32_t line;       // line in the source, -e index, or vector number
+  std::uint32_t variables;  // index into QueryInputs::variables: the names it was asked in
 };
 
 struct QueryInputs {
+  // The names of the variables: first those a source starts with (the
+  // digits, or --variables), then each declaration read.
+  std::vector<ci::Variables> variables{ci::Variables()};
   std::vector<std::string> sources;  // names as messages and output show them
   std::vector<SourcedQuery> queries;
   std::vector<std::string> errors;  // "NAME:LINE:COLUMN: message", in input order

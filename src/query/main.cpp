@@ -16,6 +16,7 @@
 #include "query/inputs.h"
 #include "query/ray_index.h"
 #include "query/report.h"
+#include "query/statement.h"
 #include "text/output.h"
 
 #ifndef IMSET_VERSION
@@ -37,6 +38,8 @@ struct Options {
   bool to_vectors = false;
   bool json = false;
   bool implied = false;
+  bool values = false;
+  std::string variables;
 };
 
 void define_options(CLI::App& app, Options& options) {
@@ -53,18 +56,31 @@ void define_options(CLI::App& app, Options& options) {
   app.add_option("--rays", options.rays_file, "Answer from this extreme-point file instead of the shipped ray types")
       ->type_name("FILE");
   app.add_flag("--json", options.json, "One JSON object per query per line");
-  app.add_flag("--implied", options.implied, "Also list every statement the + statements imply");
+  app.add_flag("--implied", options.implied, "Also list the statements the + statements imply beyond themselves");
+  app.add_flag("--values", options.values, "Also print the witness's values on the subsets");
+  app.add_option("--variables", options.variables,
+                 "Name the variables, in order, for every source: --variables 'smoke tar cancer'")
+      ->type_name("NAMES");
   app.set_version_flag("--version", std::string("imset-query ") + IMSET_VERSION);
   app.footer(
-      "A query is one line of statements, each signed: +a,b|K asks that a and b are\n"
-      "independent given K, -a,b|K that they are not; a,b or a,b| for empty K.\n"
-      "Elements 0 to 4; K's elements run together (0,1|23). # starts a comment.\n"
+      "A query is one line of statements, each signed: +A,B|C asks that the sets A and B\n"
+      "are independent given C, -A,B|C that they are not; each set's elements run\n"
+      "together (+0,12|34), A,B or A,B| for empty C. Elements 0 to 4, or the names a\n"
+      "line 'variables: smoke tar cancer' declares, in the long form\n"
+      "+smoke _||_ tar, cancer | genes. # starts a comment.\n"
       "Without files, -e or --from-vectors, the queries come from standard input.\n"
       "Exit status: 0 answered, 1 output failed, 2 bad options, queries or rays.");
 }
 
 imset::query::QueryInputs collect_queries(const Options& options) {
   imset::query::QueryInputs inputs;
+  if (!options.variables.empty()) {
+    imset::query::StatementError error;
+    if (!imset::query::parse_variables(options.variables, inputs.variables.front(), error)) {
+      inputs.errors.push_back("--variables: " + error.message);
+      return inputs;
+    }
+  }
   for (std::size_t i = 0; i < options.expressions.size(); ++i) {
     imset::query::add_command_line_query(options.expressions[i], static_cast<std::uint32_t>(i + 1), inputs);
   }
@@ -115,6 +131,13 @@ int run(int argc, char** argv) {
           std::to_string(imset::max_vectors) + " vectors; split them");
       return exit_bad_input;
     }
+    for (const imset::query::SourcedQuery& query : inputs.queries) {
+      const std::string fault = imset::query::vector_fault(query.query, inputs.variables[query.variables]);
+      if (!fault.empty()) {
+        say(inputs.sources[query.source] + ":" + std::to_string(query.line) + ": " + fault);
+        return exit_bad_input;
+      }
+    }
     imset::query::print_vectors(out, inputs);
     out.flush();
     return 0;
@@ -138,10 +161,10 @@ int run(int argc, char** argv) {
   imset::query::Answer answer;
   imset::query::Tally tally;
   for (const imset::query::SourcedQuery& query : inputs.queries) {
-    answerer.answer(query.query, options.json || options.implied, answer);
-    const bool ray_checks =
-        answer.ray == imset::query::no_ray || imset::query::realises(*index, {answer.ray}, query.query);
-    if (!ray_checks || (answer.structural && !imset::query::realises(*index, answer.witness, query.query))) {
+    const imset::query::QueryRows rows = imset::query::query_rows(query.query);
+    answerer.answer(rows, options.json || options.implied, answer);
+    const bool ray_checks = answer.ray == imset::query::no_ray || imset::query::realises(*index, {answer.ray}, rows);
+    if (!ray_checks || (answer.structural && !imset::query::realises(*index, answer.witness, rows))) {
       out.flush();
       say("internal error: an answer for " + inputs.sources[query.source] + " line " + std::to_string(query.line) +
           " does not realise its query; please report it");
@@ -153,7 +176,7 @@ int run(int argc, char** argv) {
     if (options.json) {
       imset::query::print_json_answer(out, inputs, query, *index, answer);
     } else {
-      imset::query::print_text_answer(out, inputs, query, *index, answer, options.implied);
+      imset::query::print_text_answer(out, inputs, query, *index, answer, {options.implied, options.values});
     }
   }
   if (!options.json) imset::query::print_text_tally(out, tally);

@@ -1,53 +1,110 @@
 #include "query/query.h"
 
+#include <algorithm>
+
 #include "query/statement.h"
+#include "text/printable.h"
 #include "text/text_reader.h"
 
 namespace imset::query {
+namespace {
 
-LineKind parse_query_line(std::string_view line, Query& query, QueryError& error) {
+constexpr std::string_view declaration_keyword = "variables:";
+
+// Where the statement whose sign is at `sign` ends: before the blanks
+// ahead of the next sign, or at the end of the line.
+std::size_t statement_end(std::string_view line, std::size_t sign) {
+  std::size_t end = line.size();
+  for (std::size_t i = sign + 1; i < line.size(); ++i) {
+    if (is_white(line[i - 1]) && !is_white(line[i]) && (line[i] == '+' || line[i] == '-')) {
+      end = i;
+      break;
+    }
+  }
+  while (end > sign + 1 && is_white(line[end - 1])) --end;
+  return end;
+}
+
+LineKind parse_declaration(std::string_view line, std::size_t start, ci::Variables& variables, QueryError& error) {
+  const std::size_t names = start + declaration_keyword.size();
+  StatementError statement_error;
+  if (!parse_variables(line.substr(names), variables, statement_error)) {
+    error = {names + statement_error.offset + 1, statement_error.message};
+    return LineKind::error;
+  }
+  return LineKind::declaration;
+}
+
+}  // namespace
+
+LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query& query, QueryError& error) {
   query = {};
   const std::size_t comment = line.find('#');
   if (comment != std::string_view::npos) line = line.substr(0, comment);
-  bool any = false;
   std::size_t i = 0;
+  while (i < line.size() && is_white(line[i])) ++i;
+  if (line.substr(i).starts_with(declaration_keyword)) return parse_declaration(line, i, variables, error);
+  bool any = false;
   while (true) {
     while (i < line.size() && is_white(line[i])) ++i;
     if (i == line.size()) break;
-    const std::size_t start = i;
-    while (i < line.size() && !is_white(line[i])) ++i;
-    const std::string_view token = line.substr(start, i - start);
-    const char sign = token.front();
+    const char sign = line[i];
     if (sign != '+' && sign != '-') {
-      error = {start + 1, "expected '+' or '-' before a statement, got '" + printable(token) + "'"};
+      std::size_t end = i;
+      while (end < line.size() && !is_white(line[end])) ++end;
+      const std::string shown = static_cast<unsigned char>(sign) < 0x80
+                                    ? "'" + printable(line.substr(i, end - i)) + "'"
+                                    : shown_character(line, i);
+      error = {i + 1, "expected '+' or '-' before a statement, got " + shown};
       return LineKind::error;
     }
+    std::size_t end = statement_end(line, i);
+    if (!is_long_form(line.substr(i + 1, end - i - 1))) {
+      end = i + 1;
+      while (end < line.size() && !is_white(line[end])) ++end;
+    }
+    ci::Statement statement;
     StatementError statement_error;
-    const int row = parse_statement(token.substr(1), statement_error);
-    if (row < 0) {
-      error = {start + 2 + statement_error.offset, statement_error.message};
+    if (!parse_statement(line.substr(i + 1, end - i - 1), variables, statement, statement_error)) {
+      error = {i + 2 + statement_error.offset, statement_error.message};
       return LineKind::error;
     }
-    RowSet& same = sign == '+' ? query.holds : query.fails;
-    const RowSet& other = sign == '+' ? query.fails : query.holds;
-    if (other.contains(row)) {
-      error = {start + 1, statement_name(row) + " is asked to hold and to fail"};
+    std::vector<ci::Statement>& same = sign == '+' ? query.holds : query.fails;
+    const std::vector<ci::Statement>& other = sign == '+' ? query.fails : query.holds;
+    if (std::ranges::find(other, statement) != other.end()) {
+      error = {i + 1, ci::statement_text(statement, variables) + " is asked to hold and to fail"};
       return LineKind::error;
     }
-    same.insert(row);
+    if (std::ranges::find(same, statement) == same.end()) same.push_back(statement);
     any = true;
+    i = end;
   }
-  return any ? LineKind::query : LineKind::blank;
+  if (!any) return LineKind::blank;
+  canonicalise(query);
+  return LineKind::query;
 }
 
-std::string query_text(const Query& query) {
+void canonicalise(Query& query) {
+  std::ranges::sort(query.holds, written_before);
+  std::ranges::sort(query.fails, written_before);
+}
+
+QueryRows query_rows(const Query& query) {
+  QueryRows rows;
+  for (const ci::Statement& s : query.holds) rows.held = rows.held | part_rows(s);
+  rows.failing.reserve(query.fails.size());
+  for (const ci::Statement& s : query.fails) rows.failing.push_back(part_rows(s));
+  return rows;
+}
+
+std::string query_text(const Query& query, const ci::Variables& variables) {
   std::string text;
-  const auto add = [&](const RowSet& rows, char sign) {
-    rows.for_each([&](int p) {
+  const auto add = [&](const std::vector<ci::Statement>& statements, char sign) {
+    for (const ci::Statement& s : statements) {
       if (!text.empty()) text += ' ';
       text += sign;
-      text += statement_name(p);
-    });
+      text += ci::statement_text(s, variables);
+    }
   };
   add(query.holds, '+');
   add(query.fails, '-');

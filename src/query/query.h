@@ -1,21 +1,34 @@
-// A query: one line of signed statements. "+s" asks that statement s holds
-// (its imset value is zero), "-s" that it fails (nonzero); statements not
-// named ask nothing. "#" starts a comment; a line with nothing else is no
+// A query: one line of signed statements. "+s" asks that statement s holds,
+// "-s" that it fails; statements not named ask nothing. A statement runs
+// from its sign to the next blank followed by a sign: "+0,12|3 -0,1" in the
+// compact form, "+smoke _||_ tar | genes -smoke _||_ tar" in the long
+// form. A line "variables: smoke tar cancer" declares the names of the
+// lines after it. "#" starts a comment; a line with nothing else is no
 // query.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "ci/statement.h"
+#include "ci/variables.h"
 #include "tables/row_set.h"
 
 namespace imset::query {
 
+// The statements in canonical order (see canonicalise), none twice.
 struct Query {
-  RowSet holds;
-  RowSet fails;
+  std::vector<ci::Statement> holds;
+  std::vector<ci::Statement> fails;
   bool operator==(const Query&) const = default;
+};
+
+// A query on the five-element rows: what the rays answer.
+struct QueryRows {
+  RowSet held;                  // every part of every "+" statement
+  std::vector<RowSet> failing;  // the parts of each "-" statement: one of them must be nonzero
 };
 
 struct QueryError {
@@ -23,14 +36,21 @@ struct QueryError {
   std::string message;
 };
 
-enum class LineKind { blank, query, error };
+enum class LineKind { blank, query, declaration, error };
 
-// Reads one line (without its line break). On an error, `error` names the
-// first fault of the line.
-LineKind parse_query_line(std::string_view line, Query& query, QueryError& error);
+// Reads one line (without its line break) in the names of `variables`; a
+// declaration replaces them. On an error, `error` names the first fault of
+// the line.
+LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query& query, QueryError& error);
 
-// The query written canonically: "+" statements, then "-" statements, each
-// in vector-file position order, by canonical name, separated by blanks.
-std::string query_text(const Query& query);
+// Each list in the order of its statements' first rows in the vector file,
+// so an elementary query keeps that order.
+void canonicalise(Query& query);
+
+QueryRows query_rows(const Query& query);
+
+// The query written canonically: "+" statements, then "-" statements,
+// separated by blanks.
+std::string query_text(const Query& query, const ci::Variables& variables);
 
 }  // namespace imset::query

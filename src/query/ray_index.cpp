@@ -8,6 +8,7 @@
 #include "query/statement.h"
 #include "tables/imsets.h"
 #include "tables/renamings.h"
+#include "text/printable.h"
 
 namespace imset::query {
 namespace {
@@ -154,7 +155,7 @@ bool load_rays(const std::string& path, RayIndex& index, std::string& error) {
     for (int p = 0; p < elementary_count; ++p) {
       if (products[static_cast<std::size_t>(p)] < 0) {
         error = path + ": record " + std::to_string(record->number) + " is not supermodular: its inner product with " +
-                statement_name(p) + " is " + std::to_string(products[static_cast<std::size_t>(p)]);
+                row_name(p) + " is " + std::to_string(products[static_cast<std::size_t>(p)]);
         return false;
       }
     }

@@ -1,95 +1,257 @@
 #include "query/statement.h"
 
+#include <array>
+
 #include "tables/imsets.h"
+#include "text/printable.h"
+#include "text/text_reader.h"
 
 namespace imset::query {
 namespace {
 
-// Built by appending: GCC 12 at -O3 warns wrongly (-Wrestrict) about
-// "'" + std::string, its bug 105329.
-std::string shown(char c) {
-  std::string text(1, '\'');
-  text.append(printable(std::string_view(&c, 1))).push_back('\'');
-  return text;
-}
+using ci::Mask;
+
+constexpr std::string_view long_separator = "_||_";
+constexpr std::string_view perpendicular = "\xE2\x8A\xA5";  // ⊥
+
+enum class Place { first, second, condition };
 
 bool fail(StatementError& error, std::size_t offset, std::string message) {
   error = {offset, std::move(message)};
   return false;
 }
 
-// The element named at text[i]; `what` says what the place is for.
-bool read_element(std::string_view text, std::size_t i, const std::string& what, int& element, StatementError& error) {
-  if (i >= text.size()) return fail(error, i, "missing " + what);
-  const char c = text[i];
-  if (c >= '0' && c <= '4') {
-    element = c - '0';
-    return true;
-  }
-  if (c >= '5' && c <= '9') return fail(error, i, "unknown element " + shown(c) + ": the elements are 0 to 4");
-  return fail(error, i, "expected " + what + ", got " + shown(c));
+bool is_name_character(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-bool read_separator(std::string_view text, std::size_t i, char separator, const std::string& after,
-                    StatementError& error) {
-  if (i >= text.size()) return fail(error, i, std::string("missing '") + separator + "' after " + after);
-  if (text[i] != separator) {
-    return fail(error, i, std::string("expected '") + separator + "' after " + after + ", got " + shown(text[i]));
+bool starts_name(char c) { return is_name_character(c) && c != '_'; }
+
+std::string unknown_name(std::string_view name, const ci::Variables& variables) {
+  const std::string shown = "'" + printable(name) + "'";
+  if (!variables.declared()) {
+    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
+      return "unknown element " + shown + ": the elements are 0 to " + std::to_string(ci::max_variables - 1);
+    }
+    return "unknown variable " + shown + ": declare the names first, as in 'variables: smoke tar cancer'";
+  }
+  if (variables.single_characters()) {
+    std::string names;
+    for (const std::string& n : variables.names()) names.append(" ").append(n);
+    return "unknown variable " + shown + ": the variables are" + names;
+  }
+  return "unknown variable " + shown + "; did you mean '" + variables.nearest(name) + "'?";
+}
+
+const char* place_name(Place place) {
+  switch (place) {
+    case Place::first:
+      return "the first set";
+    case Place::second:
+      return "the second set";
+    case Place::condition:
+      return "the condition";
+  }
+  return "";
+}
+
+// Puts variable v, named at `offset`, into its place; a variable may stand
+// in one place only, once.
+bool add_variable(ci::Statement& s, Place place, int v, std::size_t offset, const ci::Variables& variables,
+                  StatementError& error) {
+  const Mask bit = Mask{1} << v;
+  const std::string& name = variables.name(v);
+  if (place == Place::second && (s.a & bit) != 0) return fail(error, offset, name + " is on both sides");
+  if (place == Place::condition && ((s.a | s.b) & bit) != 0) {
+    return fail(error, offset, name + " is on a side and in the condition");
+  }
+  Mask& set = place == Place::first ? s.a : place == Place::second ? s.b : s.c;
+  if ((set & bit) != 0) return fail(error, offset, name + " appears twice in " + place_name(place));
+  set |= bit;
+  return true;
+}
+
+bool expected(StatementError& error, std::string_view text, std::size_t i, const std::string& what) {
+  if (i >= text.size()) return fail(error, i, "missing " + what);
+  return fail(error, i, "expected " + what + ", got " + shown_character(text, i));
+}
+
+// A run of one-character names from text[i] on, into `place`.
+bool read_run(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables,
+              ci::Statement& s, StatementError& error) {
+  for (; i < text.size(); ++i) {
+    const int v = variables.find(text.substr(i, 1));
+    if (v < 0) {
+      if (starts_name(text[i])) return fail(error, i, unknown_name(text.substr(i, 1), variables));
+      return true;
+    }
+    if (!add_variable(s, place, v, i, variables, error)) return false;
   }
   return true;
 }
 
+bool parse_compact(std::string_view text, const ci::Variables& variables, ci::Statement& statement,
+                   StatementError& error) {
+  if (!variables.single_characters()) {
+    return fail(error, 0,
+                "with these names write the long form, as in " + variables.name(0) + " _||_ " + variables.name(1));
+  }
+  ci::Statement s;
+  std::size_t i = 0;
+  if (!read_run(text, i, Place::first, variables, s, error)) return false;
+  if (s.a == 0) return expected(error, text, i, "an element");
+  if (i >= text.size() || text[i] != ',') return expected(error, text, i, "',' after the first set");
+  ++i;
+  if (!read_run(text, i, Place::second, variables, s, error)) return false;
+  if (s.b == 0) return expected(error, text, i, "an element of the second set");
+  if (i < text.size()) {
+    if (text[i] != '|') return expected(error, text, i, "'|' after the second set");
+    const std::size_t bar = i++;
+    if (!read_run(text, i, Place::condition, variables, s, error)) return false;
+    if (i < text.size()) {
+      if (text[i] != ',') return expected(error, text, i, "an element of the condition");
+      std::string run(text.substr(0, bar + 1));
+      for (const char c : text.substr(bar + 1)) {
+        if (c != ',') run += c;
+      }
+      return fail(error, i,
+                  "expected an element of the condition, got ','; write its elements run together: " + printable(run));
+    }
+  }
+  statement = ci::make_statement(s.a, s.b, s.c);
+  return true;
+}
+
+void skip_white(std::string_view text, std::size_t& i) {
+  while (i < text.size() && is_white(text[i])) ++i;
+}
+
+// A set of the long form: names separated by commas, perhaps in braces. The
+// condition may be empty.
+bool read_set(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables, ci::Statement& s,
+              StatementError& error) {
+  const bool braced = i < text.size() && text[i] == '{';
+  if (braced) {
+    ++i;
+    skip_white(text, i);
+  }
+  bool first = true;
+  while (true) {
+    const std::size_t start = i;
+    if (i < text.size() && starts_name(text[i])) {
+      while (i < text.size() && is_name_character(text[i]) && !text.substr(i).starts_with(long_separator)) ++i;
+    }
+    if (i == start) {
+      if (first && place == Place::condition) break;
+      return expected(error, text, i, "a name");
+    }
+    const std::string_view name = text.substr(start, i - start);
+    const int v = variables.find(name);
+    if (v < 0) return fail(error, start, unknown_name(name, variables));
+    if (!add_variable(s, place, v, start, variables, error)) return false;
+    first = false;
+    skip_white(text, i);
+    if (i >= text.size() || text[i] != ',') break;
+    ++i;
+    skip_white(text, i);
+  }
+  if (braced) {
+    if (i >= text.size() || text[i] != '}') return expected(error, text, i, "'}' after the set");
+    ++i;
+  }
+  return true;
+}
+
+bool parse_long(std::string_view text, const ci::Variables& variables, ci::Statement& statement,
+                StatementError& error) {
+  ci::Statement s;
+  std::size_t i = 0;
+  skip_white(text, i);
+  if (!read_set(text, i, Place::first, variables, s, error)) return false;
+  skip_white(text, i);
+  if (text.substr(i).starts_with(long_separator)) {
+    i += long_separator.size();
+  } else if (text.substr(i).starts_with(perpendicular)) {
+    i += perpendicular.size();
+  } else {
+    return expected(error, text, i, "'_||_' after the first set");
+  }
+  skip_white(text, i);
+  if (!read_set(text, i, Place::second, variables, s, error)) return false;
+  skip_white(text, i);
+  if (i < text.size()) {
+    if (text[i] != '|') return expected(error, text, i, "'|' after the second set");
+    ++i;
+    skip_white(text, i);
+    if (!read_set(text, i, Place::condition, variables, s, error)) return false;
+    skip_white(text, i);
+    if (i < text.size()) return expected(error, text, i, "the end of the statement");
+  }
+  statement = ci::make_statement(s.a, s.b, s.c);
+  return true;
+}
+
+constexpr std::array<RowSet, 1U << ground_size> make_rows_within() {
+  std::array<RowSet, 1U << ground_size> within{};
+  for (unsigned ground = 0; ground < within.size(); ++ground) {
+    for (int p = 0; p < elementary_count; ++p) {
+      const ElementaryTriple& t = elementary_triples[static_cast<std::size_t>(p)];
+      if (((t.pair_mask() | t.k_mask) & ~ground) == 0) within[ground].insert(p);
+    }
+  }
+  return within;
+}
+
+constexpr auto rows_within_ground = make_rows_within();
+static_assert(rows_within_ground[full_mask] == RowSet::all());
+static_assert(rows_within_ground[0b00111].size() == 6);  // three pairs, each alone and given the third
+
 }  // namespace
 
-int parse_statement(std::string_view text, StatementError& error) {
-  int a = 0;
-  int b = 0;
-  if (!read_element(text, 0, "an element", a, error) || !read_separator(text, 1, ',', "the first element", error) ||
-      !read_element(text, 2, "the second element", b, error)) {
-    return -1;
-  }
-  if (a == b) {
-    fail(error, 2, "the pair names element " + std::to_string(a) + " twice");
-    return -1;
-  }
-  unsigned k_mask = 0;
-  if (text.size() > 3 && !read_separator(text, 3, '|', "the pair", error)) return -1;
-  for (std::size_t i = 4; i < text.size(); ++i) {
-    int c = 0;
-    if (!read_element(text, i, "an element of K", c, error)) return -1;
-    if (c == a || c == b || ((k_mask >> c) & 1U) != 0) {
-      fail(error, i,
-           "element " + std::to_string(c) + (c == a || c == b ? " is in the pair and in K" : " appears twice in K"));
-      return -1;
-    }
-    k_mask |= 1U << c;
-  }
-  return row_of_triple((1U << a) | (1U << b), k_mask);
+bool is_long_form(std::string_view text) {
+  return text.find(long_separator) != std::string_view::npos || text.find(perpendicular) != std::string_view::npos;
 }
 
-std::string printable(std::string_view text, std::size_t limit) {
-  static constexpr char hex[] = "0123456789ABCDEF";
-  std::string shown;
-  for (const char c : text.substr(0, limit)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte < 0x7F && c != '\\') {
-      shown += c;
-    } else {
-      shown += {'\\', 'x', hex[byte >> 4], hex[byte & 0xFU]};
-    }
-  }
-  if (text.size() > limit) shown += "...";
-  return shown;
+bool parse_statement(std::string_view text, const ci::Variables& variables, ci::Statement& statement,
+                     StatementError& error) {
+  return is_long_form(text) ? parse_long(text, variables, statement, error)
+                            : parse_compact(text, variables, statement, error);
 }
 
-std::string statement_name(int row) {
+bool parse_variables(std::string_view text, ci::Variables& variables, StatementError& error) {
+  std::vector<std::string> names;
+  std::size_t i = 0;
+  const auto separator = [&](std::size_t k) { return is_white(text[k]) || text[k] == ','; };
+  while (true) {
+    while (i < text.size() && separator(i)) ++i;
+    if (i >= text.size()) break;
+    const std::size_t start = i;
+    while (i < text.size() && !separator(i)) ++i;
+    const std::string_view name = text.substr(start, i - start);
+    if (!ci::is_name(name)) {
+      return fail(error, start,
+                  "'" + printable(name) + "' is not a name: a name is a letter, then letters, digits and '_'");
+    }
+    for (const std::string& earlier : names) {
+      if (earlier == name) return fail(error, start, "'" + earlier + "' is declared twice");
+    }
+    if (names.size() == static_cast<std::size_t>(ci::max_variables)) {
+      return fail(error, start, "at most " + std::to_string(ci::max_variables) + " variables can be declared");
+    }
+    names.emplace_back(name);
+  }
+  if (names.size() < 2) return fail(error, text.size(), "declare at least two variables");
+  variables = ci::Variables(std::move(names));
+  return true;
+}
+
+ci::Statement row_statement(int row) {
   const ElementaryTriple& t = elementary_triples[static_cast<std::size_t>(row)];
-  std::string name{static_cast<char>('0' + t.a), ',', static_cast<char>('0' + t.b)};
-  if (t.k_mask != 0) name += '|';
-  for (int c = 0; c < ground_size; ++c) {
-    if ((t.k_mask >> c) & 1U) name += static_cast<char>('0' + c);
-  }
-  return name;
+  return {Mask{1} << t.a, Mask{1} << t.b, t.k_mask};
 }
+
+std::string row_name(int row) { return ci::statement_text(row_statement(row), ci::Variables()); }
+
+RowSet rows_within(ci::Mask ground) { return rows_within_ground[ground & full_mask]; }
 
 }  // namespace imset::query

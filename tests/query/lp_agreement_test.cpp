@@ -9,6 +9,7 @@
 
 #include "query/answer.h"
 #include "query/ray_index.h"
+#include "query/statement.h"
 #include "tables/imsets.h"
 
 namespace {
@@ -31,28 +32,36 @@ TEST(LpAgreement, ClosureAndStructuralAnswersMatchTheExactLp) {
   const int queries = 150;
   for (int i = 0; i < queries; ++i) {
     // 0 to 15 "+" statements; half the queries take them among the zero
-    // rows of one ray, so that the closure is not everything.
-    Query query;
+    // rows of one ray, so that the closure is not everything. One "-"
+    // statement in three is a set statement.
+    QueryRows query;
     const RowSet& aim = index.ray(random() % index.size()).zeros;
     for (int k = static_cast<int>(random() % 16); k > 0; --k) {
       const int p = static_cast<int>(random() % elementary_count);
-      if (i % 2 == 0 || aim.contains(p)) query.holds.insert(p);
+      if (i % 2 == 0 || aim.contains(p)) query.held.insert(p);
     }
     for (int k = 1 + static_cast<int>(random() % 4); k > 0; --k) {
       const int p = static_cast<int>(random() % elementary_count);
-      if (!query.holds.contains(p)) query.fails.insert(p);
+      // A statement with one more element in its first set, where there is one.
+      const imset::ci::Statement s = row_statement(p);
+      const imset::ci::Mask spare = imset::full_mask & ~s.elements();
+      query.failing.push_back(k % 3 == 0 && spare != 0
+                                  ? part_rows(imset::ci::make_statement(s.a | (spare & (0U - spare)), s.b, s.c))
+                                  : RowSet::of(p));
     }
     Answer answer;
     answerer.answer(query, true, answer);
-    bool lp_structural = true;
+    RowSet lp_closure = query.held;
     for (int q = 0; q < elementary_count; ++q) {
-      if (query.holds.contains(q)) continue;
-      const bool lp_implies = lp.implies(query.holds, q);
-      EXPECT_EQ(answer.implied.contains(q), lp_implies) << query_text(query) << ", row " << q;
+      if (query.held.contains(q)) continue;
+      const bool lp_implies = lp.implies(query.held, q);
+      EXPECT_EQ(answer.implied.contains(q), lp_implies) << "query " << i << ", row " << q;
       (lp_implies ? implied : not_implied) += 1;
-      if (query.fails.contains(q) && lp_implies) lp_structural = false;
+      if (lp_implies) lp_closure.insert(q);
     }
-    EXPECT_EQ(answer.structural, lp_structural) << query_text(query);
+    const bool lp_structural =
+        std::ranges::none_of(query.failing, [&](const RowSet& g) { return g.is_subset_of(lp_closure); });
+    EXPECT_EQ(answer.structural, lp_structural) << "query " << i;
     structural += lp_structural ? 1 : 0;
   }
   std::printf("LP agreement: %d implied and %d not implied statements, %d of %d queries with a model\n", implied,

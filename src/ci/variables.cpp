@@ -1,0 +1,52 @@
+#include "ci/variables.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace imset::ci {
+namespace {
+
+bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  std::iota(row.begin(), row.end(), std::size_t{0});
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+Variables::Variables() {
+  for (int i = 0; i < max_variables; ++i) names_.push_back(std::string(1, static_cast<char>('0' + i)));
+}
+
+Variables::Variables(std::vector<std::string> names) : names_(std::move(names)), declared_(true) {
+  single_characters_ = std::ranges::all_of(names_, [](const std::string& n) { return n.size() == 1; });
+}
+
+int Variables::find(std::string_view name) const {
+  const auto found = std::ranges::find(names_, name);
+  return found == names_.end() ? -1 : static_cast<int>(found - names_.begin());
+}
+
+const std::string& Variables::nearest(std::string_view name) const {
+  return *std::ranges::min_element(
+      names_, [&](const std::string& a, const std::string& b) { return edit_distance(name, a) < edit_distance(name, b); });
+}
+
+bool is_name(std::string_view text) {
+  return !text.empty() && is_letter(text[0]) &&
+         std::ranges::all_of(text, [](char c) { return is_letter(c) || is_digit(c) || c == '_'; });
+}
+
+}  // namespace imset::ci

@@ -1,0 +1,48 @@
+// The ground set a question is asked over: N variables, variable i named by
+// the i-th declared name, or by its digit when none are declared. A set of
+// variables is a bitmask: bit i is variable i.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace imset::ci {
+
+using Mask = std::uint32_t;
+
+// The shipped rays answer questions over at most five variables.
+inline constexpr int max_variables = 5;
+
+class Variables {
+ public:
+  // Undeclared: the variables 0 to max_variables - 1, named by their digits.
+  Variables();
+  // Declared names, in order; they must be valid (see declaration_fault).
+  explicit Variables(std::vector<std::string> names);
+
+  int size() const { return static_cast<int>(names_.size()); }
+  Mask all() const { return (Mask{1} << names_.size()) - 1; }
+  bool declared() const { return declared_; }
+  const std::string& name(int i) const { return names_[static_cast<std::size_t>(i)]; }
+  const std::vector<std::string>& names() const { return names_; }
+  // Every name is one character, so a set can be written as a run of them.
+  bool single_characters() const { return single_characters_; }
+  // The variable of that name; -1 if there is none.
+  int find(std::string_view name) const;
+  // The declared name closest to `name` (fewest edits).
+  const std::string& nearest(std::string_view name) const;
+
+  bool operator==(const Variables&) const = default;
+
+ private:
+  std::vector<std::string> names_;
+  bool declared_ = false;
+  bool single_characters_ = true;
+};
+
+// A name is a letter, then letters, digits and '_'.
+bool is_name(std::string_view text);
+
+}  // namespace imset::ci

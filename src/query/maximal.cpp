@@ -1,0 +1,99 @@
+#include "query/maximal.h"
+
+#include <algorithm>
+#include <array>
+
+#include "query/statement.h"
+
+namespace imset::query {
+namespace {
+
+using ci::Mask;
+
+// A statement is coded by the place of each element, two bits each: 0
+// absent, 1 first set, 2 second set, 3 condition.
+constexpr std::size_t code_count = std::size_t{1} << (2 * ground_size);
+constexpr std::size_t first = 1, second = 2, condition = 3;
+
+constexpr std::size_t place_of(std::size_t code, int e) { return (code >> (2 * e)) & 3U; }
+constexpr std::size_t with_place(std::size_t code, int e, std::size_t place) {
+  return (code & ~(std::size_t{3} << (2 * e))) | (place << (2 * e));
+}
+
+struct Entry {
+  ci::Statement statement;
+  RowSet parts;
+  std::size_t code;
+};
+
+// A statement with both sides nonempty, sides in either order.
+constexpr bool is_statement(std::size_t code, ci::Statement& s) {
+  s = {};
+  for (int e = 0; e < ground_size; ++e) {
+    const Mask bit = Mask{1} << e;
+    const std::size_t place = place_of(code, e);
+    if (place == first) s.a |= bit;
+    if (place == second) s.b |= bit;
+    if (place == condition) s.c |= bit;
+  }
+  return s.a != 0 && s.b != 0;
+}
+
+constexpr std::size_t statement_total = [] {
+  std::size_t total = 0;
+  ci::Statement s;
+  for (std::size_t code = 0; code < code_count; ++code) {
+    total += is_statement(code, s) && ci::make_statement(s.a, s.b, s.c) == s ? 1 : 0;
+  }
+  return total;
+}();
+// Each of five elements in one of four places, both sides nonempty, up to
+// the order of the sides: (4^5 - 2 * 3^5 + 2^5) / 2.
+static_assert(statement_total == 285);
+
+struct Table {
+  std::array<Entry, statement_total> entries{};
+  std::array<RowSet, code_count> parts_by_code{};  // empty for codes that are no statement
+};
+
+constexpr Table make_table() {
+  Table table;
+  std::size_t next = 0;
+  ci::Statement s;
+  for (std::size_t code = 0; code < code_count; ++code) {
+    if (!is_statement(code, s)) continue;
+    table.parts_by_code[code] = part_rows(s);
+    if (ci::make_statement(s.a, s.b, s.c) == s) table.entries[next++] = {s, table.parts_by_code[code], code};
+  }
+  std::ranges::sort(table.entries, [](const Entry& x, const Entry& y) { return written_before(x.statement, y.statement); });
+  return table;
+}
+
+constexpr Table table = make_table();
+// In the order of first rows, as queries are written: row 0 is 3,4|012.
+static_assert(table.entries[0].statement == ci::Statement{0b01000, 0b10000, 0b00111});
+
+}  // namespace
+
+std::vector<ci::Statement> maximal_statements(const RowSet& zeros, ci::Mask ground) {
+  std::vector<ci::Statement> listed;
+  const auto holds = [&](std::size_t code) {
+    const RowSet& parts = table.parts_by_code[code];
+    return !parts.empty() && parts.is_subset_of(zeros);
+  };
+  for (const Entry& entry : table.entries) {
+    if ((entry.statement.elements() & ~ground) != 0 || !entry.parts.is_subset_of(zeros)) continue;
+    // Larger statements that hold are reached one step at a time: an
+    // element of the ground set added to a side, or moved from C to one.
+    bool maximal = true;
+    for (int e = 0; e < ground_size && maximal; ++e) {
+      const std::size_t place = place_of(entry.code, e);
+      if (((ground >> e) & 1U) == 0 || place == first || place == second) continue;
+      maximal = !holds(with_place(entry.code, e, first)) && !holds(with_place(entry.code, e, second));
+    }
+    if (maximal) listed.push_back(entry.statement);
+  }
+  return listed;
+}
+
+}  // namespace imset::query
