@@ -28,10 +28,19 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 
 Variables::Variables() {
   for (int i = 0; i < max_variables; ++i) names_.push_back(std::string(1, static_cast<char>('0' + i)));
+  index_characters();
 }
 
 Variables::Variables(std::vector<std::string> names) : names_(std::move(names)), declared_(true) {
   single_characters_ = std::ranges::all_of(names_, [](const std::string& n) { return n.size() == 1; });
+  index_characters();
+}
+
+void Variables::index_characters() {
+  by_character_.fill(-1);
+  for (int i = 0; i < size(); ++i) {
+    if (name(i).size() == 1) by_character_[static_cast<unsigned char>(name(i)[0])] = static_cast<std::int8_t>(i);
+  }
 }
 
 int Variables::find(std::string_view name) const {

@@ -3,6 +3,7 @@
 // variables is a bitmask: bit i is variable i.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ class Variables {
   bool single_characters() const { return single_characters_; }
   // The variable of that name; -1 if there is none.
   int find(std::string_view name) const;
+  // The variable named by that one character; -1 if there is none.
+  int find(char name) const { return by_character_[static_cast<unsigned char>(name)]; }
   // The declared name closest to `name` (fewest edits).
   const std::string& nearest(std::string_view name) const;
 
@@ -40,6 +43,8 @@ class Variables {
   std::vector<std::string> names_;
   bool declared_ = false;
   bool single_characters_ = true;
+  std::array<std::int8_t, 256> by_character_{};
+  void index_characters();
 };
 
 // A name is a letter, then letters, digits and '_'.

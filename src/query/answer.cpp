@@ -46,7 +46,10 @@ Candidates Answerer::find_candidates(const RowSet& held) {
         if (any == 0) break;
       }
     }
-    for (std::size_t w = start; w < end; ++w) count += static_cast<std::size_t>(std::popcount(c[w]));
+    // Only whether there are few enough to list matters.
+    if (count <= listed_candidates_limit) {
+      for (std::size_t w = start; w < end; ++w) count += static_cast<std::size_t>(std::popcount(c[w]));
+    }
   }
   listed_.clear();
   if (count <= listed_candidates_limit) {

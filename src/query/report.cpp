@@ -213,7 +213,7 @@ void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
 std::string vector_fault(const Query& query, const ci::Variables& variables) {
   const QueryRows rows = query_rows(query);
   for (std::size_t i = 0; i < query.fails.size(); ++i) {
-    const std::string name = "-" + ci::statement_text(query.fails[i], variables);
+    const std::string name = std::string(1, '-').append(ci::statement_text(query.fails[i], variables));
     if (!query.fails[i].elementary()) {
       return name + " fails when any one of its parts does, which a vector cannot ask";
     }

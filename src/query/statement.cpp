@@ -28,7 +28,7 @@ bool is_name_character(char c) {
 bool starts_name(char c) { return is_name_character(c) && c != '_'; }
 
 std::string unknown_name(std::string_view name, const ci::Variables& variables) {
-  const std::string shown = "'" + printable(name) + "'";
+  const std::string shown = quoted(name);
   if (!variables.declared()) {
     if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
       return "unknown element " + shown + ": the elements are 0 to " + std::to_string(ci::max_variables - 1);
@@ -80,7 +80,7 @@ bool expected(StatementError& error, std::string_view text, std::size_t i, const
 bool read_run(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables,
               ci::Statement& s, StatementError& error) {
   for (; i < text.size(); ++i) {
-    const int v = variables.find(text.substr(i, 1));
+    const int v = variables.find(text[i]);
     if (v < 0) {
       if (starts_name(text[i])) return fail(error, i, unknown_name(text.substr(i, 1), variables));
       return true;
@@ -230,10 +230,10 @@ bool parse_variables(std::string_view text, ci::Variables& variables, StatementE
     const std::string_view name = text.substr(start, i - start);
     if (!ci::is_name(name)) {
       return fail(error, start,
-                  "'" + printable(name) + "' is not a name: a name is a letter, then letters, digits and '_'");
+                  quoted(name) + " is not a name: a name is a letter, then letters, digits and '_'");
     }
     for (const std::string& earlier : names) {
-      if (earlier == name) return fail(error, start, "'" + earlier + "' is declared twice");
+      if (earlier == name) return fail(error, start, quoted(earlier) + " is declared twice");
     }
     if (names.size() == static_cast<std::size_t>(ci::max_variables)) {
       return fail(error, start, "at most " + std::to_string(ci::max_variables) + " variables can be declared");

@@ -76,10 +76,16 @@ std::string printable(std::string_view text, std::size_t limit) {
   return shown;
 }
 
+// Built by appending: GCC 12 at -O3 warns wrongly (-Wrestrict) about
+// "'" + std::string, its bug 105329.
+std::string quoted(std::string_view text, std::size_t limit) {
+  return std::string(1, '\'').append(printable(text, limit)).append(1, '\'');
+}
+
 std::string shown_character(std::string_view text, std::size_t i) {
   const auto [code, length] = decode(text, i);
+  if (length == 0) return quoted(text.substr(i, 1));
   std::string shown(1, '\'');
-  if (length == 0) return shown.append(printable(text.substr(i, 1))).append(1, '\'');
   std::string code_point = "U+";
   for (int shift = code > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) code_point += hex_digits[(code >> shift) & 0xFU];
   if (invisible(code)) {

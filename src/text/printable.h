@@ -11,6 +11,9 @@ namespace imset {
 // bytes with "...".
 std::string printable(std::string_view text, std::size_t limit = 16);
 
+// The same in single quotes.
+std::string quoted(std::string_view text, std::size_t limit = 16);
+
 // The character that starts at text[i], quoted for a message: "'x'" for
 // printable ASCII, "'−' (U+2212)" for a whole UTF-8 character, "'\xFF'" for
 // a byte that starts none. A character that looks like one the syntax
