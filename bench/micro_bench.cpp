@@ -1,5 +1,5 @@
 // Micro-benchmarks of the checker's two halves: reading the extreme-point
-// file as text, and searching one record's arrangements against a vector
+// file as text, and searching one record's renamings against a vector
 // set. Whole-program timings against the model and `wc -w` are in
 // run-benchmarks.sh.
 #include <benchmark/benchmark.h>
@@ -169,7 +169,7 @@ BENCHMARK(BM_VanishingRows);
 // 100 near misses: each asks for zero on the zero set Z of a representative
 // plus one row where it is not zero. A supermodular function vanishing on Z
 // lies in the face Z cuts out, the representative's ray alone, so nothing
-// matches and every record's arrangements are tested to the end.
+// matches and every record's renamings are tested to the end.
 VectorSet never_matching_vectors(const Records& records) {
   VectorSet vectors;
   vectors.count = max_vectors;
@@ -215,7 +215,7 @@ void BM_PrepareSearch(benchmark::State& state) {
 }
 BENCHMARK(BM_PrepareSearch)->Unit(benchmark::kMicrosecond);
 
-// Records never seen before in any renaming: all 120 arrangements formed,
+// Records never seen before in any renaming: all 120 renamings formed,
 // new patterns tested against all 100 vectors. A new search starts before
 // each pass, outside the timing.
 void BM_ProcessRecordNewOrbit(benchmark::State& state) {

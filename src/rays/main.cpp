@@ -35,7 +35,7 @@ void print_usage(std::ostream& out) {
          "Options:\n"
          "  --types    write one representative per type (orbit under the 120\n"
          "             renamings of the elements): the lexicographically smallest\n"
-         "             of its arrangements\n"
+         "             of its renamings\n"
          "  -o FILE    write to FILE instead of standard output\n"
          "  --help     show this text and exit\n"
          "  --version  show the version and exit\n"

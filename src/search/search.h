@@ -1,11 +1,11 @@
-// The search over one record: every arrangement of its values that a
-// renaming of the five elements produces, tested against every vector not
-// yet matched, each match reported at once.
+// The search over one record: the record under every renaming of the five
+// elements, tested against every vector not yet matched, each match
+// reported at once.
 //
 // Whether a vector matches depends only on which imset values are zero, and
-// renaming the elements only permutes the 80 imset values. So a record's
-// zero rows are computed once, and each arrangement ("variant") is just
-// that row set renamed. Two variants with equal text have equal zero rows,
+// renaming the elements only reorders the 80 imset values. So a record's
+// zero rows are computed once, and each renamed record is just that row set
+// renamed. Two renamed records with equal text have equal zero rows,
 // and a repeated pattern cannot match a vector the first one did not, so
 // only new patterns are tested. Once a record has been searched, no record
 // whose zero rows are a renaming of its own can match a vector still
@@ -51,7 +51,7 @@ class Search final : public RecordSearch {
   bool found(int vector_index) const override { return found_[static_cast<std::size_t>(vector_index)]; }
 
  private:
-  bool check_variant(const RowSet& zeros, std::size_t j, const Record& record, Output& out);
+  bool check_renaming(const RowSet& zeros, std::size_t j, const Record& record, Output& out);
 
   const VectorSet* vectors_ = nullptr;
   std::array<bool, max_vectors> found_{};

@@ -26,7 +26,7 @@ std::int32_t wrapped_inner_product(const std::array<std::int32_t, subset_count>&
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(sum)));
 }
 
-bool equal_variants(const imset::TokenSlots& a, const imset::TokenSlots& b) {
+bool equal_texts(const imset::TokenSlots& a, const imset::TokenSlots& b) {
   for (int k = 0; k < subset_count; ++k) {
     if (std::strcmp(a[k].data(), b[k].data()) != 0) return false;
   }
@@ -41,9 +41,9 @@ void ModelSearch::prepare(const imset::VectorSet& vectors) {
   found_count_ = 0;
 }
 
-bool ModelSearch::check_variant(const Variant& variant, std::int32_t record_number) {
+bool ModelSearch::check_renamed(const RenamedTexts& renamed, std::int32_t record_number) {
   std::array<std::int32_t, subset_count> values{};
-  for (int k = 0; k < subset_count; ++k) values[k] = convert(variant[k]);
+  for (int k = 0; k < subset_count; ++k) values[k] = convert(renamed[k]);
   std::array<std::int32_t, elementary_count> imset{};
   for (int p = 0; p < elementary_count; ++p) imset[p] = wrapped_inner_product(values, p);
 
@@ -74,14 +74,14 @@ bool ModelSearch::search(const imset::Record& record, imset::Output& out) {
   // Reports go out with printf: what the run's writer holds goes first.
   out.flush();
   int kept_count = 0;
-  for (int j = 0; j < imset::permutation_total; ++j) {
-    Variant variant{};
-    for (int k = 0; k < subset_count; ++k) variant[imset::permutation_map[j][k]] = record.texts[k];
+  for (int j = 0; j < imset::renaming_count; ++j) {
+    RenamedTexts renamed{};
+    for (int k = 0; k < subset_count; ++k) renamed[imset::subset_image[j][k]] = record.texts[k];
     bool repeated = false;
-    for (int i = 0; i < kept_count && !repeated; ++i) repeated = equal_variants(kept_[i], variant);
+    for (int i = 0; i < kept_count && !repeated; ++i) repeated = equal_texts(kept_[i], renamed);
     if (repeated) continue;
-    if (check_variant(variant, record.number)) return true;
-    kept_[kept_count++] = variant;
+    if (check_renamed(renamed, record.number)) return true;
+    kept_[kept_count++] = renamed;
   }
   return false;
 }
