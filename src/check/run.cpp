@@ -1,4 +1,4 @@
-#include "main/run.h"
+#include "check/run.h"
 
 #include <csignal>
 
