@@ -1,6 +1,5 @@
 #include "search/search.h"
 
-#include "search/report.h"
 #include "tables/renamings.h"
 
 namespace imset {
@@ -19,15 +18,13 @@ void Search::prepare(const VectorSet& vectors) {
 
 // Tests the unmatched vectors, in ascending order, against the record
 // renamed by j; true when the last one has been matched.
-bool Search::check_renaming(const RowSet& zeros, std::size_t j, const Record& record, Output& out) {
+bool Search::check_renaming(const RowSet& zeros, std::size_t j, Matches& matches) {
   if (unmatched_.satisfied_count(zeros) == 0) return false;
   const auto zero_words = zeros.words32();
   for (int i = 0; i < unmatched_.count(); ++i) {
     if (!unmatched_.satisfies(zero_words, i)) continue;
     const int v = unmatched_.index(i);
-    print_report(out, v, vectors_->codes[static_cast<std::size_t>(v)], record.number, renamed_values(record.values, j));
-    // Whoever waits for this report gets it now, not when the run ends.
-    out.flush();
+    matches.add(v, static_cast<int>(j));
     found_[static_cast<std::size_t>(v)] = true;
     if (++found_count_ == vectors_->count) return true;
   }
@@ -35,7 +32,8 @@ bool Search::check_renaming(const RowSet& zeros, std::size_t j, const Record& re
   return false;
 }
 
-bool Search::search(const Record& record, Output& out) {
+bool Search::search(const Record& record, Matches& matches) {
+  matches.clear();
   const RowSet zeros = vanishing_rows(record.values);
   if (tested_.contains(zeros)) return false;
   // Every renaming's pattern first, with its table slot fetched ahead.
@@ -46,7 +44,7 @@ bool Search::search(const Record& record, Output& out) {
   }
   for (std::size_t j = 0; j < renaming_count; ++j) {
     if (!tested_.insert(renamed_zeros[j])) continue;
-    if (check_renaming(renamed_zeros[j], j, record, out)) return true;
+    if (check_renaming(renamed_zeros[j], j, matches)) return true;
   }
   return false;
 }

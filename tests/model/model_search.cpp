@@ -41,7 +41,7 @@ void ModelSearch::prepare(const imset::VectorSet& vectors) {
   found_count_ = 0;
 }
 
-bool ModelSearch::check_renamed(const RenamedTexts& renamed, std::int32_t record_number) {
+bool ModelSearch::check_renamed(const RenamedTexts& renamed, int j, imset::Matches& matches) {
   std::array<std::int32_t, subset_count> values{};
   for (int k = 0; k < subset_count; ++k) values[k] = convert(renamed[k]);
   std::array<std::int32_t, elementary_count> imset{};
@@ -54,15 +54,7 @@ bool ModelSearch::check_renamed(const RenamedTexts& renamed, std::int32_t record
     for (int p = 0; p < elementary_count && !failed; ++p) failed = codes[p] == 1 && imset[p] == 0;
     for (int p = 0; p < elementary_count && !failed; ++p) failed = codes[p] == 0 && imset[p] != 0;
     if (failed) continue;
-    std::printf("Hold your horses: this is not good\n");
-    std::printf("Vector (%d):", v + 1);
-    for (int p = 0; p < elementary_count; ++p) std::printf("%s", codes[p] == 0 ? "+" : codes[p] == 1 ? "-" : "0");
-    std::printf("\nImset: ");
-    for (int p = 0; p < elementary_count; ++p) std::printf(" %d", imset[p]);
-    std::printf("\nPermutation: (record nr %d) ", record_number);
-    for (int k = 0; k < subset_count; ++k) std::printf("%d ", values[k]);
-    std::printf("\n");
-    (void)std::fflush(stdout);
+    matches.add(v, j);
     found_[v] = true;
     ++found_count_;
     if (found_count_ == vectors_->count) return true;
@@ -70,9 +62,8 @@ bool ModelSearch::check_renamed(const RenamedTexts& renamed, std::int32_t record
   return false;
 }
 
-bool ModelSearch::search(const imset::Record& record, imset::Output& out) {
-  // Reports go out with printf: what the run's writer holds goes first.
-  out.flush();
+bool ModelSearch::search(const imset::Record& record, imset::Matches& matches) {
+  matches.clear();
   int kept_count = 0;
   for (int j = 0; j < imset::renaming_count; ++j) {
     RenamedTexts renamed{};
@@ -80,7 +71,7 @@ bool ModelSearch::search(const imset::Record& record, imset::Output& out) {
     bool repeated = false;
     for (int i = 0; i < kept_count && !repeated; ++i) repeated = equal_texts(kept_[i], renamed);
     if (repeated) continue;
-    if (check_renamed(renamed, record.number)) return true;
+    if (check_renamed(renamed, j, matches)) return true;
     kept_[kept_count++] = renamed;
   }
   return false;
