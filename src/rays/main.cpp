@@ -43,6 +43,15 @@ void print_usage(std::ostream& out) {
          "The computation uses libnormaliz and takes minutes.\n";
 }
 
+// The text of --help or --version counts only if it arrived: a failed write
+// is a failure like any other, not a silent success.
+int finish_standard_output() {
+  std::cout.flush();
+  if (std::cout) return 0;
+  std::cerr << "imset-rays: writing the output failed\n";
+  return exit_failure;
+}
+
 int usage_error(const std::string& message) {
   std::cerr << "imset-rays: " << message << "\nTry 'imset-rays --help' for more information.\n";
   return exit_usage;
@@ -74,11 +83,11 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       print_usage(std::cout);
-      return 0;
+      return finish_standard_output();
     }
     if (arg == "--version") {
       std::cout << "imset-rays " << IMSET_VERSION << '\n';
-      return 0;
+      return finish_standard_output();
     }
     if (arg == "--types") {
       types_only = true;
