@@ -1,10 +1,8 @@
-// Writes every distinct arrangement of each orbit representative in an
+// Writes every distinct renaming of each orbit representative in an
 // extreme-point file: the set function renamed by each of the 120
-// permutations of the ground set, formed the way the checker forms its
-// variants, with repeated arrangements (from permutations that fix the
-// function) written once. From the orbit representatives of the extreme rays
-// this gives the full list of rays, one per line, 26 integers apart by one
-// blank.
+// renamings of the ground set, formed the way the checker renames records,
+// with repeated ones (from renamings that fix the function) written once. From the orbit representatives of the extreme
+// rays this gives the full list of rays, one per line, 26 integers apart by one blank.
 //
 // Usage: expand_orbits REPRESENTATIVES > FULL_LIST
 // The number of lines written goes to standard error.
@@ -69,16 +67,17 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (list_end) break;
-    // A function fixed by some permutations has fewer than 120 arrangements;
-    // each is written once, in the order of the first permutation giving it.
+    // A function fixed by some renamings has fewer than 120 distinct
+    // renamings; each is written once, in the order of the first renaming
+    // giving it.
     std::set<SetFunction> seen;
-    for (std::size_t j = 0; j < imset::permutation_total; ++j) {
-      const SetFunction variant = imset::arrangement(values, j);
-      if (!seen.insert(variant).second) continue;
+    for (std::size_t j = 0; j < imset::renaming_count; ++j) {
+      const SetFunction renamed = imset::renamed_values(values, j);
+      if (!seen.insert(renamed).second) continue;
       out.clear();
       for (std::size_t k = 0; k < subset_count; ++k) {
         if (k > 0) out += ' ';
-        out += std::to_string(variant[k]);
+        out += std::to_string(renamed[k]);
       }
       out += '\n';
       std::cout << out;

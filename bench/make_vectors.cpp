@@ -3,7 +3,7 @@
 //
 // Usage: make_vectors KIND SEED REPRESENTATIVES
 //   never      near misses: each vector asks for zero on the zero set Z of an
-//              arrangement w of an extreme ray plus one row p where w is not
+//              renaming w of an extreme ray plus one row p where w is not
 //              zero ("-" or "x" on the other rows). Every supermodular
 //              function vanishing on Z lies in the face that Z cuts out of
 //              the cone, which is the ray of w alone, and w is not zero at p;
@@ -61,7 +61,7 @@ class Maker {
     return joined(signs);
   }
 
-  // The zero pattern of one arrangement of the record, with about a third
+  // The zero pattern of one renaming of the record, with about a third
   // of the positions set free.
   std::string matching(const SetFunction& record) {
     const imset::ImsetValues values = imset::imset_values(renamed(record));
@@ -79,9 +79,9 @@ class Maker {
   }
 
  private:
-  // The record renamed by a seeded permutation, as the checker forms variants.
+  // The record renamed by a seeded renaming, as the checker renames records.
   SetFunction renamed(const SetFunction& record) {
-    return imset::arrangement(record, static_cast<std::size_t>(below(imset::permutation_total)));
+    return imset::renamed_values(record, static_cast<std::size_t>(below(imset::renaming_count)));
   }
 
   static std::string joined(const std::vector<char>& signs) {

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "query/answer.h"
-#include "query/cone_lp.h"
 #include "query/query.h"
 #include "query/ray_index.h"
 #include "query/statement.h"
+#include "support/cone_lp.h"
 
 namespace {
 

@@ -148,7 +148,7 @@ TEST(Run, EndsAtOnceWhenTheLastVectorIsMatched) {
   const std::string expected =
       report(1, repeat("0", 80), pair_record_imset(5), 1, five) + zero_record_report(2, repeat("+", 80), 2);
   EXPECT_EQ(check(tokens(80, "x") + "\n\n", "5\n0\n1234567890\n"), (Outcome{expected, 0}));
-  // One variant matching two vectors reports both, lower number first.
+  // One renamed record matching two vectors reports both, lower number first.
   const std::string both = zero_record_report(1, repeat("0", 80), 1) + zero_record_report(2, repeat("0", 80), 1);
   EXPECT_EQ(check(tokens(80, "x") + "\n" + tokens(80, "?") + "\n", "0\n1234567890\n"), (Outcome{both, 0}));
 }

@@ -26,7 +26,7 @@ class CaseMaker {
   bool chance(int percent) { return below(100) < percent; }
 
   // A set function with few distinct values, so that imset values vanish
-  // often and variants repeat.
+  // often and renamed records repeat.
   SetFunction values() {
     SetFunction v{};
     const int style = below(6);
@@ -56,9 +56,9 @@ class CaseMaker {
     return v;
   }
 
-  // The record renamed by a random permutation, as the checker forms variants.
+  // The record renamed by a random renaming, as the checker renames records.
   SetFunction renamed(const SetFunction& v) {
-    return arrangement(v, static_cast<std::size_t>(below(permutation_total)));
+    return renamed_values(v, static_cast<std::size_t>(below(renaming_count)));
   }
 
   // A value written in one of the ways that read as the same number.

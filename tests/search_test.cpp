@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <memory>
 
 #include "input/extreme_points.h"
@@ -33,20 +30,26 @@ Record record_with(std::size_t subset, std::int32_t value) {
 }
 
 TEST(Search, EachPreparedSearchStartsWithNoPatternTested) {
-  Output out(open("/dev/null", O_WRONLY | O_CLOEXEC), "search_test");
+  Matches matches;
   const auto search = std::make_unique<Search>();
   const VectorSet asks_79 = one_vector(79);
   for (int run = 0; run < 3; ++run) {
     search->prepare(asks_79);
-    EXPECT_TRUE(search->search(record_with(0, 5), out)) << "search " << run;
+    EXPECT_TRUE(search->search(record_with(0, 5), matches)) << "search " << run;
     EXPECT_EQ(search->found_count(), 1);
+    // The record as read (renaming 0) matches vector 1, and only that is
+    // handed back: the list starts empty for each record.
+    ASSERT_EQ(matches.count(), 1);
+    EXPECT_EQ(matches.begin()->vector_index, 0);
+    EXPECT_EQ(matches.begin()->renaming, 0);
   }
   // Within one search, a record whose pattern was searched is passed over,
   // and a renaming of it too: 5 on {3,4} has the renamed pattern.
   const VectorSet asks_0 = one_vector(0);  // 3,4|012: zero for every renaming of the record
   search->prepare(asks_0);
-  EXPECT_FALSE(search->search(record_with(0, 5), out));
-  EXPECT_FALSE(search->search(record_with(9, 5), out));
+  EXPECT_FALSE(search->search(record_with(0, 5), matches));
+  EXPECT_FALSE(search->search(record_with(9, 5), matches));
+  EXPECT_EQ(matches.count(), 0);
   EXPECT_EQ(search->found_count(), 0);
 }
 

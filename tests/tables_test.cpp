@@ -121,46 +121,46 @@ TEST(InnerProduct, WrapsModulo2To32AndAgreesWithSparseRows) {
   }
 }
 
-TEST(PermutationMap, RowsArePermutationsKeepingSizeInLexicographicOrder) {
-  for (std::size_t j = 0; j < permutation_total; ++j) {
+TEST(SubsetImage, RowsAreOneToOneKeepingSizeInLexicographicOrder) {
+  for (std::size_t j = 0; j < renaming_count; ++j) {
     std::set<int> images;
     for (int s = 0; s < subset_count; ++s) {
-      const int image = permutation_map[j][static_cast<std::size_t>(s)];
+      const int image = subset_image[j][static_cast<std::size_t>(s)];
       images.insert(image);
       EXPECT_EQ(std::popcount(subset_masks[static_cast<std::size_t>(image)]),
                 std::popcount(subset_masks[static_cast<std::size_t>(s)]));
     }
     EXPECT_EQ(images.size(), 26U) << "row " << j;
   }
-  for (int s = 0; s < subset_count; ++s) EXPECT_EQ(permutation_map[0][static_cast<std::size_t>(s)], s);
+  for (int s = 0; s < subset_count; ++s) EXPECT_EQ(subset_image[0][static_cast<std::size_t>(s)], s);
   // Row 1 exchanges elements 3 and 4.
-  EXPECT_EQ(permutation_map[1][2], 3);
-  EXPECT_EQ(permutation_map[1][7], 8);
-  EXPECT_EQ(permutation_map[1][9], 9);
-  EXPECT_EQ(permutation_map[1][20], 21);
+  EXPECT_EQ(subset_image[1][2], 3);
+  EXPECT_EQ(subset_image[1][7], 8);
+  EXPECT_EQ(subset_image[1][9], 9);
+  EXPECT_EQ(subset_image[1][20], 21);
   // Row 119 reverses the ground set.
-  EXPECT_EQ(permutation_map[119][0], 9);
-  EXPECT_EQ(permutation_map[119][10], 19);
+  EXPECT_EQ(subset_image[119][0], 9);
+  EXPECT_EQ(subset_image[119][10], 19);
 }
 
-TEST(PermutationMap, ElementaryImageCarriesImsetValuesToTheVariant) {
+TEST(RowImage, CarriesImsetValuesToTheRenamedRecord) {
   SetFunction record{};
   for (std::size_t k = 0; k < subset_count; ++k) record[k] = static_cast<std::int32_t>(k * k * 7 + 3 * k + 1);
   const ImsetValues of_record = imset_values(record);
-  for (std::size_t j = 0; j < permutation_total; ++j) {
-    const ImsetValues of_variant = imset_values(arrangement(record, j));
+  for (std::size_t j = 0; j < renaming_count; ++j) {
+    const ImsetValues of_renamed = imset_values(renamed_values(record, j));
     std::set<int> rows;
     for (std::size_t p = 0; p < elementary_count; ++p) {
-      rows.insert(elementary_image[j][p]);
-      EXPECT_EQ(of_variant[elementary_image[j][p]], of_record[p]) << "permutation " << j << " row " << p;
+      rows.insert(row_image[j][p]);
+      EXPECT_EQ(of_renamed[row_image[j][p]], of_record[p]) << "renaming " << j << " row " << p;
     }
     EXPECT_EQ(rows.size(), 80U);
   }
 }
 
-// The zero rows of an arrangement are the record's zero rows renamed; the
-// search relies on it to test arrangements without forming them.
-TEST(RowSet, ZeroRowsOfAnArrangementAreTheRenamedZeroRows) {
+// The zero rows of a renamed record are the record's zero rows renamed; the
+// search relies on it to test renamings without forming them.
+TEST(RowSet, ZeroRowsOfARenamedRecordAreTheRenamedZeroRows) {
   SetFunction pair_record{};  // 1 on {0,1}: zero at all but ten rows
   pair_record[0] = 1;
   const RowSet zeros = vanishing_rows(pair_record);
@@ -168,8 +168,8 @@ TEST(RowSet, ZeroRowsOfAnArrangementAreTheRenamedZeroRows) {
   std::vector<int> nonzero;
   (RowSet::all() - zeros).for_each([&](int p) { nonzero.push_back(p); });
   EXPECT_EQ(nonzero, (std::vector<int>{22, 28, 34, 62, 63, 65, 66, 68, 69, 79}));
-  for (std::size_t j = 0; j < permutation_total; ++j) {
-    EXPECT_EQ(renamed(zeros, j), vanishing_rows(arrangement(pair_record, j))) << "permutation " << j;
+  for (std::size_t j = 0; j < renaming_count; ++j) {
+    EXPECT_EQ(renamed_rows(zeros, j), vanishing_rows(renamed_values(pair_record, j))) << "renaming " << j;
   }
   RowSet some;
   some.insert(79);

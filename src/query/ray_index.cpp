@@ -25,15 +25,15 @@ std::uint64_t hash_of(const SetFunction& values) {
 // than renaming row by row.
 class NibbleRenamer {
  public:
-  NibbleRenamer() : images_(permutation_total * nibbles * 16) {
-    for (std::size_t j = 0; j < permutation_total; ++j) {
+  NibbleRenamer() : images_(renaming_count * nibbles * 16) {
+    for (std::size_t j = 0; j < renaming_count; ++j) {
       for (std::size_t n = 0; n < nibbles; ++n) {
         for (std::size_t bits = 1; bits < 16; ++bits) {
           RowSet rows;
           for (std::size_t b = 0; b < 4; ++b) {
             if ((bits >> b) & 1U) rows.insert(static_cast<int>(4 * n + b));
           }
-          images_[(j * nibbles + n) * 16 + bits] = renamed(rows, j);
+          images_[(j * nibbles + n) * 16 + bits] = renamed_rows(rows, j);
         }
       }
     }
@@ -103,14 +103,14 @@ void RayIndex::add_record(std::int32_t record_number, const SetFunction& values)
   const auto source = static_cast<std::uint32_t>(records_.size());
   records_.push_back({record_number, values});
   const RowSet zeros = vanishing_rows(values);
-  for (std::size_t j = 0; j < permutation_total; ++j) {
-    if (insert_new(arrangement(values, j)))
+  for (std::size_t j = 0; j < renaming_count; ++j) {
+    if (insert_new(renamed_values(values, j)))
       rays_.push_back({renamer.rename(zeros, j), source, static_cast<std::uint8_t>(j)});
   }
 }
 
 SetFunction RayIndex::values(std::size_t i) const {
-  return arrangement(records_[rays_[i].source].values, rays_[i].renaming);
+  return renamed_values(records_[rays_[i].source].values, rays_[i].renaming);
 }
 
 void RayIndex::finish() {

@@ -33,7 +33,7 @@ void write_ray(Output& out, const RayIndex& index, std::uint32_t r) {
     return;
   }
   out.write_text(" renamed");
-  const Permutation& p = permutations[ray.renaming];
+  const Renaming& p = renamings[ray.renaming];
   for (std::size_t c = 0; c < ground_size; ++c) {
     if (p[c] == c) continue;
     out.write_char(' ');
@@ -135,7 +135,7 @@ nlohmann::ordered_json json_rows(const RowSet& rows, const ci::Variables& variab
 }
 
 nlohmann::ordered_json json_ray(const RayIndex& index, std::uint32_t r) {
-  const Permutation& p = permutations[index.ray(r).renaming];
+  const Renaming& p = renamings[index.ray(r).renaming];
   const SetFunction values = index.values(r);
   return {{"record", index.record_number(r)},
           {"renaming", std::vector<int>(p.begin(), p.end())},

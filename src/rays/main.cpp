@@ -35,12 +35,21 @@ void print_usage(std::ostream& out) {
          "Options:\n"
          "  --types    write one representative per type (orbit under the 120\n"
          "             renamings of the elements): the lexicographically smallest\n"
-         "             of its arrangements\n"
+         "             of its renamings\n"
          "  -o FILE    write to FILE instead of standard output\n"
          "  --help     show this text and exit\n"
          "  --version  show the version and exit\n"
          "\n"
          "The computation uses libnormaliz and takes minutes.\n";
+}
+
+// The text of --help or --version counts only if it arrived: a failed write
+// is a failure like any other, not a silent success.
+int finish_standard_output() {
+  std::cout.flush();
+  if (std::cout) return 0;
+  std::cerr << "imset-rays: writing the output failed\n";
+  return exit_failure;
 }
 
 int usage_error(const std::string& message) {
@@ -74,11 +83,11 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       print_usage(std::cout);
-      return 0;
+      return finish_standard_output();
     }
     if (arg == "--version") {
       std::cout << "imset-rays " << IMSET_VERSION << '\n';
-      return 0;
+      return finish_standard_output();
     }
     if (arg == "--types") {
       types_only = true;

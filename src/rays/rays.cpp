@@ -101,14 +101,14 @@ SetFunction to_set_function(const IntegerVector& ray) {
 }
 
 SetFunction orbit_representative(const SetFunction& values) {
-  SetFunction smallest = values;  // the identity arrangement
-  for (std::size_t j = 0; j < permutation_total; ++j) smallest = std::min(smallest, arrangement(values, j));
+  SetFunction smallest = values;  // the identity renaming
+  for (std::size_t j = 0; j < renaming_count; ++j) smallest = std::min(smallest, renamed_values(values, j));
   return smallest;
 }
 
 int orbit_size(const SetFunction& values) {
   std::set<SetFunction> distinct;
-  for (std::size_t j = 0; j < permutation_total; ++j) distinct.insert(arrangement(values, j));
+  for (std::size_t j = 0; j < renaming_count; ++j) distinct.insert(renamed_values(values, j));
   return static_cast<int>(distinct.size());
 }
 

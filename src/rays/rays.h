@@ -29,12 +29,12 @@ void make_primitive(IntegerVector& vector);
 // a value does not fit in 32 bits or the length is not 26.
 SetFunction to_set_function(const IntegerVector& ray);
 
-// The lexicographically smallest of the 120 arrangements, comparing the
+// The lexicographically smallest of the 120 renamings, comparing the
 // values as integers in subset-index order: one fixed representative of the
 // type (orbit) of the function.
 SetFunction orbit_representative(const SetFunction& values);
 
-// The number of distinct arrangements, i.e. the size of the orbit.
+// The number of distinct renamings, i.e. the size of the orbit.
 int orbit_size(const SetFunction& values);
 
 }  // namespace imset::rays

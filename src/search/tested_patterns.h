@@ -1,5 +1,5 @@
 // The zero patterns already tested against every vector still unmatched:
-// a variant of the current record, or any variant of a record searched
+// a renaming of the current record, or any renaming of a record searched
 // before. A pattern tested once cannot match anything the next time.
 //
 // Open addressing over a table of 2^18 entries (4 MB), allocated once.

@@ -21,7 +21,7 @@ class VectorColumns {
   int count() const { return count_; }
   int index(int i) const { return index_[static_cast<std::size_t>(i)]; }
 
-  // Whether column i is satisfied by a variant whose zero rows are `zeros`.
+  // Whether column i is satisfied by a renamed record whose zero rows are `zeros`.
   bool satisfies(const std::array<std::uint32_t, 3>& zeros, int i) const;
   // How many columns the zero rows satisfy, in one pass without an early
   // exit: almost every pattern satisfies none, and a plain counting loop is

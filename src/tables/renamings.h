@@ -1,9 +1,9 @@
-// The 120 renamings (permutations) of the ground set, in lexicographic
-// order: renaming 0 is the identity (0,1,2,3,4), renaming 1 is (0,1,2,4,3),
-// renaming 119 is (4,3,2,1,0). Renaming j sends element c to
-// permutations[j][c]. Their action on subsets and on elementary rows is
-// fixed at compile time; the order is part of the output, since it decides
-// which arrangement of a record is reported first.
+// The 120 renamings of the ground set (a renaming is a permutation of the
+// five elements), in lexicographic order: renaming 0 is the identity
+// (0,1,2,3,4), renaming 1 is (0,1,2,4,3), renaming 119 is (4,3,2,1,0).
+// Renaming j sends element c to renamings[j][c]. What they do to subsets,
+// rows and values is fixed at compile time; the order is part of the
+// output, since it decides which renaming of a record is reported first.
 #pragma once
 
 #include <algorithm>
@@ -17,23 +17,23 @@
 
 namespace imset {
 
-inline constexpr int permutation_total = 120;
+inline constexpr int renaming_count = 120;
 
-using Permutation = std::array<std::uint8_t, ground_size>;
+using Renaming = std::array<std::uint8_t, ground_size>;
 
 namespace detail {
 
-constexpr std::array<Permutation, permutation_total> make_permutations() {
-  std::array<Permutation, permutation_total> all{};
-  Permutation current{0, 1, 2, 3, 4};
-  for (Permutation& p : all) {
+constexpr std::array<Renaming, renaming_count> make_renamings() {
+  std::array<Renaming, renaming_count> all{};
+  Renaming current{0, 1, 2, 3, 4};
+  for (Renaming& p : all) {
     p = current;
     std::next_permutation(current.begin(), current.end());
   }
   return all;
 }
 
-constexpr unsigned image_mask(const Permutation& p, unsigned mask) {
+constexpr unsigned image_mask(const Renaming& p, unsigned mask) {
   unsigned image = 0;
   for (std::size_t c = 0; c < ground_size; ++c) {
     if ((mask >> c) & 1U) image |= 1U << p[c];
@@ -43,27 +43,27 @@ constexpr unsigned image_mask(const Permutation& p, unsigned mask) {
 
 }  // namespace detail
 
-inline constexpr std::array<Permutation, permutation_total> permutations = detail::make_permutations();
+inline constexpr std::array<Renaming, renaming_count> renamings = detail::make_renamings();
 
 namespace detail {
 
-constexpr std::array<std::array<std::uint8_t, subset_count>, permutation_total> make_permutation_map() {
-  std::array<std::array<std::uint8_t, subset_count>, permutation_total> map{};
-  for (std::size_t j = 0; j < permutation_total; ++j) {
+constexpr std::array<std::array<std::uint8_t, subset_count>, renaming_count> make_subset_image() {
+  std::array<std::array<std::uint8_t, subset_count>, renaming_count> map{};
+  for (std::size_t j = 0; j < renaming_count; ++j) {
     for (std::size_t s = 0; s < subset_count; ++s) {
-      map[j][s] = static_cast<std::uint8_t>(subset_index_of_mask(image_mask(permutations[j], subset_masks[s])));
+      map[j][s] = static_cast<std::uint8_t>(subset_index_of_mask(image_mask(renamings[j], subset_masks[s])));
     }
   }
   return map;
 }
 
-constexpr std::array<std::array<std::uint8_t, elementary_count>, permutation_total> make_elementary_image() {
-  std::array<std::array<std::uint8_t, elementary_count>, permutation_total> image{};
-  for (std::size_t j = 0; j < permutation_total; ++j) {
+constexpr std::array<std::array<std::uint8_t, elementary_count>, renaming_count> make_row_image() {
+  std::array<std::array<std::uint8_t, elementary_count>, renaming_count> image{};
+  for (std::size_t j = 0; j < renaming_count; ++j) {
     for (std::size_t p = 0; p < elementary_count; ++p) {
       const ElementaryTriple& t = elementary_triples[p];
       image[j][p] = static_cast<std::uint8_t>(
-          row_of_triple(image_mask(permutations[j], t.pair_mask()), image_mask(permutations[j], t.k_mask)));
+          row_of_triple(image_mask(renamings[j], t.pair_mask()), image_mask(renamings[j], t.k_mask)));
     }
   }
   return image;
@@ -71,27 +71,28 @@ constexpr std::array<std::array<std::uint8_t, elementary_count>, permutation_tot
 
 }  // namespace detail
 
-// permutation_map[j][s]: subset index of the image of subset s under
+// subset_image[j][s]: subset index of the image of subset s under
 // renaming j. The value a record has at subset S moves to the image of S.
-inline constexpr auto permutation_map = detail::make_permutation_map();
+inline constexpr auto subset_image = detail::make_subset_image();
 
-// elementary_image[j][p]: the row that renaming j turns row p into, so
-// arrangement j of a record has at that row the imset value the record has
-// at row p.
-inline constexpr auto elementary_image = detail::make_elementary_image();
+// row_image[j][p]: the row that renaming j turns row p into, so the
+// record renamed by j has at that row the imset value the record has at
+// row p.
+inline constexpr auto row_image = detail::make_row_image();
 
-// Arrangement j of a set function: its values renamed by renaming j.
-constexpr SetFunction arrangement(const SetFunction& values, std::size_t j) {
-  SetFunction arranged{};
-  for (std::size_t k = 0; k < subset_count; ++k) arranged[permutation_map[j][k]] = values[k];
-  return arranged;
+// A set function renamed by renaming j: the value at S moves to the image
+// of S.
+constexpr SetFunction renamed_values(const SetFunction& values, std::size_t j) {
+  SetFunction renamed{};
+  for (std::size_t k = 0; k < subset_count; ++k) renamed[subset_image[j][k]] = values[k];
+  return renamed;
 }
 
-// The image of a set of rows under renaming j: the zero rows of arrangement
-// j, given the zero rows of the record.
-constexpr RowSet renamed(const RowSet& rows, std::size_t j) {
+// The image of a set of rows under renaming j: the zero rows of the record
+// renamed by j, given the zero rows of the record.
+constexpr RowSet renamed_rows(const RowSet& rows, std::size_t j) {
   RowSet image;
-  rows.for_each([&](int p) { image.insert(elementary_image[j][static_cast<std::size_t>(p)]); });
+  rows.for_each([&](int p) { image.insert(row_image[j][static_cast<std::size_t>(p)]); });
   return image;
 }
 

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Checks configured manual pages: no placeholder left, the project version
+# Checks manual pages: no placeholder left, the project version
 # in the .TH line, no warning at all from groff (-ww, with tbl) on three
 # devices, no line wider than 80 columns, and no warning from man(1) at
 # MANWIDTH=80 when man is installed.

@@ -37,7 +37,7 @@ fi
 scratch=$(mktemp -d) || exit 2
 trap 'rm -rf "$scratch"' EXIT INT TERM
 
-sources="$src/search/report.cpp $src/text/output.cpp $src/main/run.cpp"
+sources="$src/check/report.cpp $src/text/output.cpp $src/check/run.cpp"
 
 # Each file as one line, so a call wrapped over several lines is still one
 # match; a call runs to its semicolon. Then every string literal of each

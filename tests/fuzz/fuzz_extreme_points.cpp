@@ -53,7 +53,7 @@ struct Outcome {
 };
 
 Outcome search_with(imset::RecordSearch& search) {
-  imset::Output out(fuzz::null_output(), "fuzz_extreme_points");
+  imset::Matches matches;
   search.prepare(vectors);
   imset::ExtremePointReader reader;
   fuzz::require(reader.open(path.c_str()));
@@ -62,12 +62,11 @@ Outcome search_with(imset::RecordSearch& search) {
   while (const imset::Record* record = reader.next()) {
     fuzz::require(record->number == last_record + 1);
     last_record = record->number;
-    if (search.search(*record, out)) {
+    if (search.search(*record, matches)) {
       all_matched = true;
       break;
     }
   }
-  out.flush();
   std::array<bool, imset::max_vectors> found{};
   for (int v = 0; v < vectors.count; ++v) found[static_cast<std::size_t>(v)] = search.found(v);
   return {reader.status(), all_matched, search.found_count(), found, last_record};

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string_view>
 
+#include "check/run.h"
 #include "fuzz_support.h"
-#include "main/run.h"
 #include "search/search.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // readers, the same run, the straightforward search.
 #include <unistd.h>
 
-#include "main/run.h"
+#include "check/run.h"
 #include "model_search.h"
 
 int main(int argc, char** argv) {

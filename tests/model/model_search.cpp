@@ -26,7 +26,7 @@ std::int32_t wrapped_inner_product(const std::array<std::int32_t, subset_count>&
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(sum)));
 }
 
-bool equal_variants(const imset::TokenSlots& a, const imset::TokenSlots& b) {
+bool equal_texts(const imset::TokenSlots& a, const imset::TokenSlots& b) {
   for (int k = 0; k < subset_count; ++k) {
     if (std::strcmp(a[k].data(), b[k].data()) != 0) return false;
   }
@@ -41,9 +41,9 @@ void ModelSearch::prepare(const imset::VectorSet& vectors) {
   found_count_ = 0;
 }
 
-bool ModelSearch::check_variant(const Variant& variant, std::int32_t record_number) {
+bool ModelSearch::check_renamed(const RenamedTexts& renamed, int j, imset::Matches& matches) {
   std::array<std::int32_t, subset_count> values{};
-  for (int k = 0; k < subset_count; ++k) values[k] = convert(variant[k]);
+  for (int k = 0; k < subset_count; ++k) values[k] = convert(renamed[k]);
   std::array<std::int32_t, elementary_count> imset{};
   for (int p = 0; p < elementary_count; ++p) imset[p] = wrapped_inner_product(values, p);
 
@@ -54,15 +54,7 @@ bool ModelSearch::check_variant(const Variant& variant, std::int32_t record_numb
     for (int p = 0; p < elementary_count && !failed; ++p) failed = codes[p] == 1 && imset[p] == 0;
     for (int p = 0; p < elementary_count && !failed; ++p) failed = codes[p] == 0 && imset[p] != 0;
     if (failed) continue;
-    std::printf("Hold your horses: this is not good\n");
-    std::printf("Vector (%d):", v + 1);
-    for (int p = 0; p < elementary_count; ++p) std::printf("%s", codes[p] == 0 ? "+" : codes[p] == 1 ? "-" : "0");
-    std::printf("\nImset: ");
-    for (int p = 0; p < elementary_count; ++p) std::printf(" %d", imset[p]);
-    std::printf("\nPermutation: (record nr %d) ", record_number);
-    for (int k = 0; k < subset_count; ++k) std::printf("%d ", values[k]);
-    std::printf("\n");
-    (void)std::fflush(stdout);
+    matches.add(v, j);
     found_[v] = true;
     ++found_count_;
     if (found_count_ == vectors_->count) return true;
@@ -70,18 +62,17 @@ bool ModelSearch::check_variant(const Variant& variant, std::int32_t record_numb
   return false;
 }
 
-bool ModelSearch::search(const imset::Record& record, imset::Output& out) {
-  // Reports go out with printf: what the run's writer holds goes first.
-  out.flush();
+bool ModelSearch::search(const imset::Record& record, imset::Matches& matches) {
+  matches.clear();
   int kept_count = 0;
-  for (int j = 0; j < imset::permutation_total; ++j) {
-    Variant variant{};
-    for (int k = 0; k < subset_count; ++k) variant[imset::permutation_map[j][k]] = record.texts[k];
+  for (int j = 0; j < imset::renaming_count; ++j) {
+    RenamedTexts renamed{};
+    for (int k = 0; k < subset_count; ++k) renamed[imset::subset_image[j][k]] = record.texts[k];
     bool repeated = false;
-    for (int i = 0; i < kept_count && !repeated; ++i) repeated = equal_variants(kept_[i], variant);
+    for (int i = 0; i < kept_count && !repeated; ++i) repeated = equal_texts(kept_[i], renamed);
     if (repeated) continue;
-    if (check_variant(variant, record.number)) return true;
-    kept_[kept_count++] = variant;
+    if (check_renamed(renamed, j, matches)) return true;
+    kept_[kept_count++] = renamed;
   }
   return false;
 }

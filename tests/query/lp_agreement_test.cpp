@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "cone_lp.h"
+#include "support/cone_lp.h"
 
 #include "query/answer.h"
 #include "query/ray_index.h"

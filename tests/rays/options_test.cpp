@@ -24,6 +24,18 @@ TEST(ImsetRaysOptions, HelpAndVersionPrintAndSucceed) {
   EXPECT_EQ(version.err, "");
 }
 
+// A help or version text that cannot be written is a failed write, said in
+// one line: a full device, and a closed standard output.
+TEST(ImsetRaysOptions, HelpAndVersionThatCannotBeWrittenFail) {
+  for (const char* option : {"--help", "--version"}) {
+    for (const char* redirect : {">/dev/full", ">&-"}) {
+      const auto run = run_imset_rays(option, redirect);
+      EXPECT_EQ(run.exit_status, 1) << option << " " << redirect;
+      EXPECT_EQ(run.err, "imset-rays: writing the output failed\n") << option << " " << redirect;
+    }
+  }
+}
+
 TEST(ImsetRaysOptions, BadUsageExitsWithStatusTwo) {
   const auto unknown = run_imset_rays("--typo");
   EXPECT_EQ(unknown.exit_status, 2);

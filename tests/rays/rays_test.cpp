@@ -146,9 +146,9 @@ TEST(ToSetFunction, RejectsWrongLengthsAndValuesBeyond32Bits) {
   EXPECT_THROW(imset::rays::to_set_function(IntegerVector(25, 0)), std::range_error);
 }
 
-TEST(Orbits, RepresentativeIsTheSmallestArrangementAndSizesCountDistinctOnes) {
+TEST(Orbits, RepresentativeIsTheSmallestRenamingAndSizesCountDistinctOnes) {
   // One pair carrying the value: the orbit is the ten pairs, and the smallest
-  // arrangement moves the value as far back as possible, onto {3,4}.
+  // renaming moves the value as far back as possible, onto {3,4}.
   imset::SetFunction single_pair{};
   single_pair[0] = 1;  // {0,1}
   imset::SetFunction on_last_pair{};
@@ -176,14 +176,14 @@ TEST(Orbits, RepresentativeIsTheSmallestArrangementAndSizesCountDistinctOnes) {
   for (std::size_t s = 0; s < generic.size(); ++s) generic[s] = static_cast<std::int32_t>((s * 7) % 26) - 13;
   EXPECT_EQ(imset::rays::orbit_size(generic), 120);
 
-  // Every arrangement has the same representative, and none is smaller.
+  // Every renaming has the same representative, and none is smaller.
   const imset::SetFunction representative = imset::rays::orbit_representative(generic);
   bool representative_seen = false;
-  for (int j = 0; j < imset::permutation_total; ++j) {
-    const imset::SetFunction arranged = imset::arrangement(generic, static_cast<std::size_t>(j));
-    EXPECT_EQ(imset::rays::orbit_representative(arranged), representative) << "permutation " << j;
-    EXPECT_LE(representative, arranged) << "permutation " << j;
-    representative_seen = representative_seen || arranged == representative;
+  for (int j = 0; j < imset::renaming_count; ++j) {
+    const imset::SetFunction renamed = imset::renamed_values(generic, static_cast<std::size_t>(j));
+    EXPECT_EQ(imset::rays::orbit_representative(renamed), representative) << "renaming " << j;
+    EXPECT_LE(representative, renamed) << "renaming " << j;
+    representative_seen = representative_seen || renamed == representative;
   }
   EXPECT_TRUE(representative_seen);
 }

@@ -23,14 +23,16 @@ inline std::string read_whole_file(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs IMSET_RAYS with the given (already shell-quoted) arguments.
-inline ProgramRun run_imset_rays(const std::string& arguments) {
+// Runs IMSET_RAYS with the given (already shell-quoted) arguments. Standard
+// output goes to a file read back, or to stdout_redirect (">/dev/full",
+// ">&-") when one is given.
+inline ProgramRun run_imset_rays(const std::string& arguments, const std::string& stdout_redirect = "") {
   // Per process: ctest runs the tests of one program side by side.
   const std::string stem = ::testing::TempDir() + "imset-rays-" + std::to_string(::getpid());
   const std::string out_path = stem + "-stdout.txt";
   const std::string err_path = stem + "-stderr.txt";
-  const std::string command =
-      std::string("'") + IMSET_RAYS + "' " + arguments + " >'" + out_path + "' 2>'" + err_path + "'";
+  const std::string to_out = stdout_redirect.empty() ? " >'" + out_path + "'" : " " + stdout_redirect;
+  const std::string command = std::string("'") + IMSET_RAYS + "' " + arguments + to_out + " 2>'" + err_path + "'";
   const int status = std::system(command.c_str());
   ProgramRun run;
   if (status != -1 && WIFEXITED(status)) run.exit_status = WEXITSTATUS(status);

@@ -1,6 +1,6 @@
 // Checks data/extreme-rays-types.txt on its own terms, without libnormaliz:
 // every line must be a primitive extreme ray of the cone of supermodular
-// functions, written as the smallest arrangement of its type, and the types
+// functions, written as the smallest renaming of its type, and the types
 // together must account for all 117,978 extreme rays.
 #include <gtest/gtest.h>
 
@@ -141,11 +141,11 @@ bool is_supermodular(const SetFunction& record) {
                      [&](const SetFunction& row) { return dot(record, row) >= 0; });
 }
 
-// All arrangements, formed like the checker's variants.
-std::set<SetFunction> arrangements(const SetFunction& record) {
+// All renamings, formed like the checker's renamed records.
+std::set<SetFunction> renamings(const SetFunction& record) {
   std::set<SetFunction> result;
-  for (std::size_t j = 0; j < imset::permutation_total; ++j) {
-    result.insert(imset::arrangement(record, j));
+  for (std::size_t j = 0; j < imset::renaming_count; ++j) {
+    result.insert(imset::renamed_values(record, j));
   }
   return result;
 }
@@ -204,8 +204,8 @@ TEST_F(ShippedTypes, EachLineIsTheSmallestOfItsOrbitAndTheOrbitsCoverAllRays) {
   std::set<SetFunction> all_rays;
   std::size_t orbit_size_total = 0;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const std::set<SetFunction> orbit = arrangements(records[i]);
-    EXPECT_EQ(*orbit.begin(), records[i]) << "line " << i + 1 << " is not the smallest arrangement of its type";
+    const std::set<SetFunction> orbit = renamings(records[i]);
+    EXPECT_EQ(*orbit.begin(), records[i]) << "line " << i + 1 << " is not the smallest renaming of its type";
     orbit_size_total += orbit.size();
     all_rays.insert(orbit.begin(), orbit.end());
   }

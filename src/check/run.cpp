@@ -1,9 +1,11 @@
-#include "main/run.h"
+#include "check/run.h"
 
 #include <csignal>
 
+#include "check/report.h"
 #include "input/extreme_points.h"
 #include "input/vector_file.h"
+#include "tables/renamings.h"
 
 namespace imset {
 namespace {
@@ -56,11 +58,16 @@ int run(int argc, const char* const* argv, RecordSearch& search, Output& out) {
   search.prepare(vectors);
   ExtremePointReader records;
   records.open(argv[2]);
+  Matches matches;
   while (const Record* record = records.next()) {
-    if (search.search(*record, out)) {
+    const bool all_matched = search.search(*record, matches);
+    for (const Match& match : matches) {
+      print_report(out, match.vector_index, vectors.codes[static_cast<std::size_t>(match.vector_index)], record->number,
+                   renamed_values(record->values, static_cast<std::size_t>(match.renaming)));
+      // Whoever waits for this report gets it now, not when the run ends.
       out.flush();
-      return 0;
     }
+    if (all_matched) return 0;
   }
   switch (records.status()) {
     case ListStatus::unreadable:

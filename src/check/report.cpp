@@ -1,4 +1,4 @@
-#include "search/report.h"
+#include "check/report.h"
 
 namespace imset {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "main/run.h"
+#include "check/run.h"
 #include "search/search.h"
 
 int main(int argc, char** argv) {

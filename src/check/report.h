@@ -13,8 +13,8 @@
 
 namespace imset {
 
-// The report for vector number vector_index + 1, matched by the arrangement
-// `values` of record number record_number.
+// The report for vector number vector_index + 1, matched by the renamed
+// values `values` of record number record_number.
 void print_report(Output& out, int vector_index, const SignCodes& codes, std::int32_t record_number,
                   const SetFunction& values);
 
