@@ -224,3 +224,158 @@ TEST(QueryProgram, PrintedWitnessesAndRaysRealiseTheirQueriesAndRaysAreImsetChec
 }
 
 }  // namespace
+
+namespace {
+
+const std::vector<std::string> long_names = {"smoke", "tar", "cancer", "genes", "age"};
+
+// A statement's parts written out from the definition: a in A, b in B,
+// C ⊆ K ⊆ (A ∪ B ∪ C) minus {a, b}.
+std::vector<std::string> parts_of(unsigned a_set, unsigned b_set, unsigned c_set) {
+  std::vector<std::string> parts;
+  const unsigned all = a_set | b_set | c_set;
+  for (unsigned a = 0; a < 5; ++a) {
+    for (unsigned b = 0; b < 5; ++b) {
+      if (((a_set >> a) & 1U) == 0 || ((b_set >> b) & 1U) == 0) continue;
+      for (unsigned k = 0; k < 32; ++k) {
+        if ((k & c_set) != c_set || (k & ~(all & ~(1U << a) & ~(1U << b))) != 0) continue;
+        std::string name = std::to_string(std::min(a, b)) + "," + std::to_string(std::max(a, b)) + "|";
+        for (unsigned e = 0; e < 5; ++e) {
+          if ((k >> e) & 1U) name += std::to_string(e);
+        }
+        parts.push_back(name);
+      }
+    }
+  }
+  return parts;
+}
+
+// "0,1|23" in the long form of the names above.
+std::string in_names(const std::string& compact) {
+  std::string text;
+  std::size_t side = 0;
+  const char* separator = "";
+  for (const char c : compact) {
+    if (c == ',' || c == '|') {
+      text += side == 0 ? " _||_ " : " | ";
+      ++side;
+      separator = "";
+    } else {
+      text.append(separator).append(long_names[static_cast<std::size_t>(c - '0')]);
+      separator = ", ";
+    }
+  }
+  if (text.ends_with(" | ")) text.resize(text.size() - 3);
+  return text;
+}
+
+std::vector<nlohmann::json> json_lines(const std::string& out) {
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+  return lines;
+}
+
+TEST(QueryProgram, NamedVariablesAreAnsweredAsTheirDigits) {
+  const std::vector<std::string> lines = random_queries(17, 60);
+  std::string digits;
+  std::string named = "variables: " + long_names[0] + " " + long_names[1] + " " + long_names[2] + " " +
+                      long_names[3] + " " + long_names[4] + "\n";
+  for (const std::string& line : lines) {
+    digits += line + "\n";
+    std::istringstream statements(line);
+    for (std::string s; statements >> s;) named.append(1, s[0]).append(in_names(s.substr(1))).append(" ");
+    named += "\n";
+  }
+  const Outcome by_digits = query(quoted(harness::write_file("digits.txt", digits)) + " --json");
+  const Outcome by_names = query(quoted(harness::write_file("named.txt", named)) + " --json");
+  ASSERT_EQ(by_names.status, 0) << by_names.err;
+  const auto a = json_lines(by_digits.out);
+  const auto b = json_lines(by_names.out);
+  ASSERT_EQ(a.size(), lines.size());
+  ASSERT_EQ(b.size(), lines.size());
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(b[i]["variables"], nlohmann::json(long_names));
+    for (const char* member : {"structural", "witness", "ray"}) EXPECT_EQ(a[i][member], b[i][member]) << lines[i];
+    for (const char* member : {"holds", "fails", "forced", "implied"}) {
+      std::vector<std::string> translated;
+      for (const auto& name : a[i][member]) translated.push_back(in_names(name.get<std::string>()));
+      EXPECT_EQ(nlohmann::json(translated), b[i][member]) << member << " of " << lines[i];
+    }
+  }
+}
+
+TEST(QueryProgram, SetStatementsAreAnsweredAsTheirParts) {
+  std::mt19937 random(23);
+  std::string sets;
+  std::string parts;
+  for (int i = 0; i < 40; ++i) {
+    std::string set_line;
+    std::string part_line;
+    for (int k = 1 + static_cast<int>(random() % 3); k > 0; --k) {
+      unsigned place[3] = {0, 0, 0};
+      for (unsigned e = 0; e < 5; ++e) {
+        const auto p = random() % 4;
+        if (p < 3) place[p] |= 1U << e;
+      }
+      if (place[0] == 0 || place[1] == 0) continue;
+      std::string name;
+      for (int side = 0; side < 3; ++side) {
+        if (side > 0) name += side == 1 ? "," : "|";
+        for (unsigned e = 0; e < 5; ++e) {
+          if ((place[side] >> e) & 1U) name += std::to_string(e);
+        }
+      }
+      set_line += " +" + name;
+      for (const std::string& part : parts_of(place[0], place[1], place[2])) part_line += " +" + part;
+    }
+    // A "-" statement among the parts is a fault when written part by part.
+    std::string failing;
+    do {
+      failing = " -" + imset::query::row_name(static_cast<int>(random() % imset::elementary_count));
+    } while (part_line.find(" +" + failing.substr(2) + " ") != std::string::npos ||
+             part_line.ends_with(" +" + failing.substr(2)));
+    sets += set_line + failing + "\n";
+    parts += part_line + failing + "\n";
+  }
+  // Contraction: 0 ⊥ 12 | 3 and 0 ⊥ 3 give 0 ⊥ 123, so 0 ⊥ 2 cannot fail.
+  sets += "+0,12|3 +0,3 -0,2\n";
+  parts += "+0,1|3 +0,2|3 +0,1|23 +0,2|13 +0,3 -0,2\n";
+  const Outcome by_sets = query(quoted(harness::write_file("sets.txt", sets)) + " --json");
+  const Outcome by_parts = query(quoted(harness::write_file("parts.txt", parts)) + " --json");
+  ASSERT_EQ(by_sets.status, 0) << by_sets.err;
+  ASSERT_EQ(by_parts.status, 0) << by_parts.err;
+  const auto a = json_lines(by_sets.out);
+  const auto b = json_lines(by_parts.out);
+  ASSERT_EQ(a.size(), b.size());
+  int models = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    for (const char* member : {"structural", "forced", "implied", "witness", "ray"}) {
+      EXPECT_EQ(a[i][member], b[i][member]) << member << " of " << a[i]["query"];
+    }
+    models += a[i]["structural"] == true ? 1 : 0;
+  }
+  EXPECT_GT(models, 5);
+  EXPECT_EQ(a.back()["structural"], false);
+}
+
+TEST(QueryProgram, NamesInOptionsTextAndFaults) {
+  const Outcome text = query("--variables 'smoke tar cancer' --values -e '+smoke _||_ tar -smoke _||_ tar | cancer'");
+  ASSERT_EQ(text.status, 0) << text.err;
+  // Three variables: the four subsets of two or more of them, named.
+  EXPECT_NE(text.out.find("-e 1: +smoke _||_ tar -smoke _||_ tar | cancer\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("\n  values: {smoke,tar}="), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find(" {smoke,tar,cancer}="), std::string::npos) << text.out;
+  EXPECT_EQ(text.out.find("genes"), std::string::npos) << text.out;
+
+  const Outcome unknown = query("--variables 'smoke tar cancer' -e '+smoke _||_ cancr'");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err,
+            "imset-query: -e 1:13: unknown variable 'cancr'; did you mean 'cancer'?\nimset-query: no query answered\n");
+  const Outcome vector = query("--to-vectors -e '+0,1 -0,23'");
+  EXPECT_EQ(vector.status, 2);
+  EXPECT_NE(vector.err.find("-0,23 fails when any one of its parts does, which a vector cannot ask"), std::string::npos)
+      << vector.err;
+}
+
+}  // namespace
