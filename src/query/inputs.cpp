@@ -12,15 +12,16 @@
 namespace imset::query {
 namespace {
 
-std::uint32_t add_source(const std::string& name, QueryInputs& inputs) {
-  inputs.sources.push_back(name);
+std::uint32_t add_source(const std::string& name, SourceKind kind, QueryInputs& inputs) {
+  inputs.sources.push_back({name, kind});
   return static_cast<std::uint32_t>(inputs.sources.size() - 1);
 }
 
 }  // namespace
 
 void add_query_text(std::string_view text, const std::string& name, QueryInputs& inputs) {
-  const std::uint32_t source = add_source(name, inputs);
+  const std::uint32_t source =
+      add_source(name, name == "<stdin>" ? SourceKind::standard_input : SourceKind::file, inputs);
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::size_t errors = 0;
   std::uint32_t line_number = 0;
@@ -51,7 +52,7 @@ void add_query_text(std::string_view text, const std::string& name, QueryInputs&
 
 void add_command_line_query(std::string_view text, std::uint32_t index, QueryInputs& inputs) {
   const std::string name = "-e " + std::to_string(index);
-  const std::uint32_t source = add_source(name, inputs);
+  const std::uint32_t source = add_source(name, SourceKind::command_line, inputs);
   const std::size_t line_break = text.find('\n');
   Query query;
   QueryError error{line_break + 1, "a query given with -e is one line"};
@@ -125,7 +126,7 @@ void add_vector_file(const std::string& path, QueryInputs& inputs) {
     inputs.warnings.push_back(path + ": " + std::to_string(result.ignored_values) +
                               " tokens past the 80th of a line were ignored, as imset-check ignores them");
   }
-  const std::uint32_t source = add_source(path, inputs);
+  const std::uint32_t source = add_source(path, SourceKind::vector_file, inputs);
   for (int v = 0; v < vectors.count; ++v) {
     const SignCodes& codes = vectors.codes[static_cast<std::size_t>(v)];
     inputs.queries.push_back({{rows_with_code(codes, code_zero), rows_with_code(codes, code_nonzero)},

@@ -13,6 +13,15 @@
 
 namespace imset::query {
 
+enum class SourceKind { file, standard_input, command_line, vector_file };
+
+// Where queries come from, as messages and output name it: the path,
+// "<stdin>", "-e N" or the vector file's path.
+struct Source {
+  std::string name;
+  SourceKind kind;
+};
+
 struct SourcedQuery {
   Query query;
   std::uint32_t source;  // index into QueryInputs::sources
@@ -20,7 +29,7 @@ struct SourcedQuery {
 };
 
 struct QueryInputs {
-  std::vector<std::string> sources;  // names as messages and output show them
+  std::vector<Source> sources;
   std::vector<SourcedQuery> queries;
   std::vector<std::string> errors;  // "NAME:LINE:COLUMN: message", in input order
   std::vector<std::string> warnings;

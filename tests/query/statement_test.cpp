@@ -88,7 +88,7 @@ TEST(QueryInputs, SourcesLinesAndErrors) {
   EXPECT_EQ(inputs.queries[0].line, 1U);
   EXPECT_EQ(inputs.queries[1].line, 4U);
   EXPECT_EQ(query_text(inputs.queries[1].query), "-3,4|012");
-  EXPECT_EQ(inputs.sources[inputs.queries[2].source], "-e 1");
+  EXPECT_EQ(inputs.sources[inputs.queries[2].source].name, "-e 1");
 
   add_query_text("+0,1\n+0,9\nx\n", "bad.txt", inputs);
   add_command_line_query("  ", 2, inputs);

@@ -1,0 +1,206 @@
+#include "query/run.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "input/vector_file.h"
+#include "query/answer.h"
+#include "query/data_path.h"
+#include "query/inputs.h"
+#include "query/ray_index.h"
+#include "query/report.h"
+
+#ifndef IMSET_VERSION
+#error "IMSET_VERSION must be defined by the build"
+#endif
+
+namespace imset::query {
+namespace {
+
+constexpr int exit_failure = 1;
+constexpr int exit_bad_input = 2;
+
+void say(const std::string& message) { (void)std::fprintf(stderr, "imset-query: %s\n", message.c_str()); }
+
+struct Options {
+  std::vector<std::string> files;
+  std::vector<std::string> expressions;
+  std::string vector_file;
+  std::string rays_file;
+  bool to_vectors = false;
+  bool json = false;
+  bool implied = false;
+};
+
+void define_options(CLI::App& app, Options& options) {
+  app.add_option("files", options.files, "Query files, one query per line; - for standard input")->type_name("FILE");
+  app.add_option("-e,--query", options.expressions,
+                 "A query on the command line, such as '+0,1|2 -0,1'; may be given again")
+      ->type_name("QUERY")
+      ->allow_extra_args(false);
+  app.add_option("--from-vectors", options.vector_file,
+                 "Read the queries from an imset-check vector file, one per vector")
+      ->type_name("FILE");
+  app.add_flag("--to-vectors", options.to_vectors,
+               "Write the queries as an imset-check vector file instead of answering them");
+  app.add_option("--rays", options.rays_file, "Answer from this extreme-point file instead of the shipped ray types")
+      ->type_name("FILE");
+  app.add_flag("--json", options.json, "One JSON object per query per line");
+  app.add_flag("--implied", options.implied, "Also list every statement the + statements imply");
+  app.set_version_flag("--version", std::string("imset-query ") + IMSET_VERSION);
+  app.footer(
+      "A query is one line of statements, each signed: +a,b|K asks that a and b are\n"
+      "independent given K, -a,b|K that they are not; a,b or a,b| for empty K.\n"
+      "Elements 0 to 4; K's elements run together (0,1|23). # starts a comment.\n"
+      "Without files, -e or --from-vectors, the queries come from standard input.\n"
+      "Exit status: 0 answered, 1 output failed, 2 bad options, queries or rays.");
+}
+
+// The command line; a status to end with at once (after --help, --version
+// or a bad option), or -1 to go on.
+int parse_options(int argc, char** argv, Options& options) {
+  CLI::App app{
+      "Answers conditional-independence questions over {0,1,2,3,4}: does a structural\n"
+      "model exist in which the + statements hold and the - statements fail, which\n"
+      "statements do the + statements imply, and which extreme ray realises the query.",
+      "imset-query"};
+  define_options(app, options);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    say(e.what());
+    (void)std::fputs("Try 'imset-query --help' for more information.\n", stderr);
+    return exit_bad_input;
+  }
+  return -1;
+}
+
+QueryInputs collect_queries(const Options& options) {
+  QueryInputs inputs;
+  for (std::size_t i = 0; i < options.expressions.size(); ++i) {
+    add_command_line_query(options.expressions[i], static_cast<std::uint32_t>(i + 1), inputs);
+  }
+  for (const std::string& file : options.files) add_query_file(file, inputs);
+  if (!options.vector_file.empty()) add_vector_file(options.vector_file, inputs);
+  if (options.expressions.empty() && options.files.empty() && options.vector_file.empty()) {
+    add_query_file("-", inputs);
+  }
+  return inputs;
+}
+
+// Says every warning and fault of the sources; false when there is a fault
+// or nothing to answer.
+bool check_queries(const QueryInputs& inputs) {
+  for (const std::string& warning : inputs.warnings) say("warning: " + warning);
+  if (!inputs.errors.empty()) {
+    for (const std::string& error : inputs.errors) say(error);
+    say("no query answered");
+    return false;
+  }
+  if (inputs.queries.empty()) {
+    say("no queries to answer: every line was blank or a comment");
+    return false;
+  }
+  return true;
+}
+
+int write_vectors(Output& out, const QueryInputs& inputs) {
+  if (inputs.queries.size() > max_vectors) {
+    say(std::to_string(inputs.queries.size()) + " queries, but imset-check reads at most " +
+        std::to_string(max_vectors) + " vectors; split them");
+    return exit_bad_input;
+  }
+  print_vectors(out, inputs);
+  out.flush();
+  return 0;
+}
+
+// The rays to answer from; nullptr after saying why there are none.
+std::unique_ptr<RayIndex> load_ray_index(const Options& options) {
+  const std::string path = options.rays_file.empty() ? default_rays_path() : options.rays_file;
+  if (path.empty()) {
+    say(std::string("cannot find the shipped ") + types_file_name + "; name a file with --rays");
+    return nullptr;
+  }
+  auto index = std::make_unique<RayIndex>();
+  std::string error;
+  if (!load_rays(path, *index, error)) {
+    say(error);
+    return nullptr;
+  }
+  say("loaded " + std::to_string(index->record_count()) + " records, " + std::to_string(index->size()) +
+      " distinct functions after renaming, from " + path);
+  return index;
+}
+
+// Answers queries one at a time and counts them.
+class Responder {
+ public:
+  Responder(const Options& options, const RayIndex& index, Output& out)
+      : options_(options), index_(index), answerer_(index), out_(out) {}
+
+  // Answers and prints one query; false, after saying so, if an answer
+  // fails its check.
+  bool respond(const QueryInputs& inputs, const SourcedQuery& query) {
+    answerer_.answer(query.query, options_.json || options_.implied, answer_);
+    const bool ray_checks = answer_.ray == no_ray || realises(index_, {answer_.ray}, query.query);
+    if (!ray_checks || (answer_.structural && !realises(index_, answer_.witness, query.query))) {
+      out_.flush();
+      say("internal error: an answer for " + inputs.sources[query.source].name + " line " + std::to_string(query.line) +
+          " does not realise its query; please report it");
+      return false;
+    }
+    ++tally_.queries;
+    tally_.models += answer_.structural ? 1 : 0;
+    tally_.without_ray += answer_.ray == no_ray ? 1 : 0;
+    if (options_.json) {
+      print_json_answer(out_, inputs, query, index_, answer_);
+    } else {
+      print_text_answer(out_, inputs, query, index_, answer_, options_.implied);
+    }
+    return true;
+  }
+
+  void finish() {
+    if (!options_.json) print_text_tally(out_, tally_);
+    out_.flush();
+  }
+
+ private:
+  const Options& options_;
+  const RayIndex& index_;
+  Answerer answerer_;
+  Answer answer_;
+  Tally tally_;
+  Output& out_;
+};
+
+}  // namespace
+
+int run(int argc, char** argv, Output& out) {
+  Options options;
+  if (const int status = parse_options(argc, argv, options); status >= 0) return status;
+
+  const QueryInputs inputs = collect_queries(options);
+  if (!check_queries(inputs)) return exit_bad_input;
+  if (options.to_vectors) return write_vectors(out, inputs);
+
+  const std::unique_ptr<RayIndex> index = load_ray_index(options);
+  if (!index) return exit_bad_input;
+  Responder responder(options, *index, out);
+  for (const SourcedQuery& query : inputs.queries) {
+    if (!responder.respond(inputs, query)) return exit_failure;
+  }
+  responder.finish();
+  return 0;
+}
+
+}  // namespace imset::query
