@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -83,8 +84,7 @@ int parse_options(int argc, char** argv, Options& options) {
   return -1;
 }
 
-QueryInputs collect_queries(const Options& options) {
-  QueryInputs inputs;
+void collect_queries(const Options& options, QueryInputs& inputs) {
   for (std::size_t i = 0; i < options.expressions.size(); ++i) {
     add_command_line_query(options.expressions[i], static_cast<std::uint32_t>(i + 1), inputs);
   }
@@ -93,7 +93,6 @@ QueryInputs collect_queries(const Options& options) {
   if (options.expressions.empty() && options.files.empty() && options.vector_file.empty()) {
     add_query_file("-", inputs);
   }
-  return inputs;
 }
 
 // Says every warning and fault of the sources; false when there is a fault
@@ -110,6 +109,21 @@ bool check_queries(const QueryInputs& inputs) {
     return false;
   }
   return true;
+}
+
+// Every source read and checked before any answer; false after saying why
+// nothing can be answered.
+bool read_queries(const Options& options, QueryInputs& inputs) {
+  try {
+    collect_queries(options, inputs);
+  } catch (const std::bad_alloc&) {
+    const std::size_t count = inputs.queries.size();
+    inputs = {};
+    say("out of memory after reading " + std::to_string(count) +
+        " queries: too many to hold at once; ask them in smaller parts");
+    return false;
+  }
+  return check_queries(inputs);
 }
 
 int write_vectors(Output& out, const QueryInputs& inputs) {
@@ -189,8 +203,8 @@ int run(int argc, char** argv, Output& out) {
   Options options;
   if (const int status = parse_options(argc, argv, options); status >= 0) return status;
 
-  const QueryInputs inputs = collect_queries(options);
-  if (!check_queries(inputs)) return exit_bad_input;
+  QueryInputs inputs;
+  if (!read_queries(options, inputs)) return exit_bad_input;
   if (options.to_vectors) return write_vectors(out, inputs);
 
   const std::unique_ptr<RayIndex> index = load_ray_index(options);

@@ -79,28 +79,61 @@ TEST(QueryLine, SignsCommentsAndFaults) {
   EXPECT_EQ(fault("+"), "2 missing an element");
 }
 
+std::string write_temp(const std::string& name, const std::string& bytes) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
 TEST(QueryInputs, SourcesLinesAndErrors) {
   QueryInputs inputs;
-  add_query_text("\xEF\xBB\xBF+0,1 -0,2\n\n# comment\n-3,4|012\n", "q.txt", inputs);
+  const std::string good = write_temp("q.txt", "\xEF\xBB\xBF+0,1 -0,2\n\n# comment\n-3,4|012\n");
+  add_query_file(good, inputs);
   add_command_line_query("+0,1|2", 1, inputs);
   ASSERT_EQ(inputs.errors, std::vector<std::string>{});
   ASSERT_EQ(inputs.queries.size(), 3U);
   EXPECT_EQ(inputs.queries[0].line, 1U);
   EXPECT_EQ(inputs.queries[1].line, 4U);
   EXPECT_EQ(query_text(inputs.queries[1].query), "-3,4|012");
+  EXPECT_EQ(inputs.sources[inputs.queries[0].source].kind, SourceKind::file);
   EXPECT_EQ(inputs.sources[inputs.queries[2].source].name, "-e 1");
+  EXPECT_EQ(inputs.sources[inputs.queries[2].source].kind, SourceKind::command_line);
 
-  add_query_text("+0,1\n+0,9\nx\n", "bad.txt", inputs);
+  const std::string bad = write_temp("bad.txt", "+0,1\n+0,9\nx\n");
+  add_query_file(bad, inputs);
   add_command_line_query("  ", 2, inputs);
-  EXPECT_EQ(inputs.errors, (std::vector<std::string>{"bad.txt:2:4: unknown element '9': the elements are 0 to 4",
-                                                     "bad.txt:3:1: expected '+' or '-' before a statement, got 'x'",
+  EXPECT_EQ(inputs.errors, (std::vector<std::string>{bad + ":2:4: unknown element '9': the elements are 0 to 4",
+                                                     bad + ":3:1: expected '+' or '-' before a statement, got 'x'",
                                                      "-e 2: the query names no statement"}));
   // A binary file stops after a bounded number of messages.
   QueryInputs binary;
   std::string bytes;
   for (int line = 0; line < 100; ++line) bytes += std::string(50, '\x01') + "\n";
-  add_query_text(bytes, "bin", binary);
+  add_query_file(write_temp("bin", bytes), binary);
   EXPECT_EQ(binary.errors.size(), errors_per_source + 1);
+}
+
+// Lines assembled from the reader's 1,023-byte pieces: a comment spanning
+// pieces is dropped, a statement cut between pieces is joined, a CR alone
+// ends a line as CR LF does, and a line past the cap is one fault.
+TEST(QueryInputs, LinesAreAssembledFromPieces) {
+  const std::string padding(1500, ' ');
+  const std::string text = "# " + std::string(3000, '+') + "\n" +                // line 1: a long comment, not a fault
+                           padding + "+0,1 #" + std::string(2000, 'x') + "\r" +  // 2: +0,1 at column 1501
+                           std::string(583, ' ') + "-0,2\r\n" +  // 3: "-0,2" at bytes 4090 to 4093, cut at 4092
+                           "+0,1|2\r-0,1\r" +                    // 4 and 5
+                           std::string(max_query_line, ' ') + "+1,2\n" +  // 6: too long
+                           "+0,1\x1A -0,2\n";                             // 7: 0x1A is no end of file
+  QueryInputs inputs;
+  const std::string path = write_temp("pieces.txt", text);
+  add_query_file(path, inputs);
+  std::vector<std::pair<std::uint32_t, std::string>> got;
+  for (const SourcedQuery& q : inputs.queries) got.emplace_back(q.line, query_text(q.query));
+  EXPECT_EQ(got,
+            (std::vector<std::pair<std::uint32_t, std::string>>{{2, "+0,1"}, {3, "-0,2"}, {4, "+0,1|2"}, {5, "-0,1"}}));
+  EXPECT_EQ(inputs.errors, (std::vector<std::string>{path + ":6: line too long: more than " +
+                                                         std::to_string(max_query_line) + " bytes before any '#'",
+                                                     path + ":7:5: expected '|' after the pair, got '\\x1A'"}));
 }
 
 TEST(QueryInputs, VectorFileIsReadByImsetChecksRules) {
