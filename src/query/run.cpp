@@ -35,6 +35,7 @@ struct Options {
   bool to_vectors = false;
   bool json = false;
   bool implied = false;
+  bool quiet = false;
 };
 
 void define_options(CLI::App& app, Options& options) {
@@ -52,6 +53,7 @@ void define_options(CLI::App& app, Options& options) {
       ->type_name("FILE");
   app.add_flag("--json", options.json, "One JSON object per query per line");
   app.add_flag("--implied", options.implied, "Also list every statement the + statements imply");
+  app.add_flag("-q,--quiet", options.quiet, "Do not say on standard error how many records were loaded");
   app.set_version_flag("--version", std::string("imset-query ") + IMSET_VERSION);
   app.footer(
       "A query is one line of statements, each signed: +a,b|K asks that a and b are\n"
@@ -61,9 +63,19 @@ void define_options(CLI::App& app, Options& options) {
       "Exit status: 0 answered, 1 output failed, 2 bad options, queries or rays.");
 }
 
+// The help or the version, written through `out` so that a failed write
+// is said and ends with status 1.
+int print_and_exit(const CLI::App& app, const CLI::Error& e, Output& out) {
+  std::ostringstream text;
+  const int status = app.exit(e, text, text);
+  out.write_text(text.str());
+  out.flush();
+  return status;
+}
+
 // The command line; a status to end with at once (after --help, --version
 // or a bad option), or -1 to go on.
-int parse_options(int argc, char** argv, Options& options) {
+int parse_options(int argc, char** argv, Options& options, Output& out) {
   CLI::App app{
       "Answers conditional-independence questions over {0,1,2,3,4}: does a structural\n"
       "model exist in which the + statements hold and the - statements fail, which\n"
@@ -73,9 +85,9 @@ int parse_options(int argc, char** argv, Options& options) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
+    return print_and_exit(app, e, out);
   } catch (const CLI::CallForVersion& e) {
-    return app.exit(e);
+    return print_and_exit(app, e, out);
   } catch (const CLI::ParseError& e) {
     say(e.what());
     (void)std::fputs("Try 'imset-query --help' for more information.\n", stderr);
@@ -150,8 +162,10 @@ std::unique_ptr<RayIndex> load_ray_index(const Options& options) {
     say(error);
     return nullptr;
   }
-  say("loaded " + std::to_string(index->record_count()) + " records, " + std::to_string(index->size()) +
-      " distinct functions after renaming, from " + path);
+  if (!options.quiet) {
+    say("loaded " + std::to_string(index->record_count()) + " records, " + std::to_string(index->size()) +
+        " distinct functions after renaming, from " + path);
+  }
   return index;
 }
 
@@ -201,7 +215,7 @@ class Responder {
 
 int run(int argc, char** argv, Output& out) {
   Options options;
-  if (const int status = parse_options(argc, argv, options); status >= 0) return status;
+  if (const int status = parse_options(argc, argv, options, out); status >= 0) return status;
 
   QueryInputs inputs;
   if (!read_queries(options, inputs)) return exit_bad_input;

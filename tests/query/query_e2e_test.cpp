@@ -57,6 +57,16 @@ TEST(QueryProgram, OptionsAndFaultsInTheInput) {
   EXPECT_NE(empty.err.find("no queries"), std::string::npos) << empty.err;
 }
 
+TEST(QueryProgram, QuietAndFailedWritesOfHelpAndVersion) {
+  const Outcome told = query("-e '+0,1'");
+  const Outcome quiet = query("-q -e '+0,1'");
+  EXPECT_NE(told.err, "");
+  EXPECT_EQ(quiet, (Outcome{told.out, 0, ""}));
+  const Outcome lost{"", 1, "imset-query: cannot write to standard output\n"};
+  EXPECT_EQ(query("--help >/dev/full"), lost);
+  EXPECT_EQ(query("--version >&-"), lost);
+}
+
 TEST(QueryProgram, RaysMustBeSupermodularDecimalRecords) {
   const std::string not_supermodular = harness::write_file("rays.txt",
                                                            "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1\n"
