@@ -167,6 +167,21 @@ void add_vector_file(const std::string& path, QueryInputs& inputs) {
   const std::uint32_t source = add_source(path, SourceKind::vector_file, inputs);
   for (int v = 0; v < vectors.count; ++v) {
     const SignCodes& codes = vectors.codes[static_cast<std::size_t>(v)];
+    // imset-check gives such a line a meaning all the same (missing
+    // positions ask "+", a token counts by its first byte): say so, and
+    // answer it as imset-check would search it.
+    const VectorLine& facts = vectors.lines[static_cast<std::size_t>(v)];
+    std::string reasons;
+    if (facts.tokens < elementary_count) {
+      reasons = std::to_string(facts.tokens) + (facts.tokens == 1 ? " token, not 80" : " tokens, not 80");
+    }
+    if (facts.odd_token > 0) {
+      reasons += (reasons.empty() ? "token " : "; token ") + std::to_string(facts.odd_token) + " is not +, - or x";
+    }
+    if (!reasons.empty()) {
+      inputs.warnings.push_back(path + ":" + std::to_string(facts.line) + ": not a vector line (" + reasons +
+                                "); read as imset-check reads it");
+    }
     inputs.queries.push_back({{rows_with_code(codes, code_zero), rows_with_code(codes, code_nonzero)},
                               source,
                               static_cast<std::uint32_t>(v + 1)});

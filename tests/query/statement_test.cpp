@@ -141,13 +141,21 @@ TEST(QueryInputs, VectorFileIsReadByImsetChecksRules) {
   // Position 0 is 3,4|012, 79 is 0,1; positions a line does not reach ask for "+".
   std::string all_x;
   for (int p = 0; p < 80; ++p) all_x += p == 0 ? "-" : p == 79 ? " +" : " x";
-  std::ofstream(path, std::ios::binary) << all_x << "\n-\nEND\n+\n";
+  std::string odd = all_x;
+  odd.replace(4, 1, "x0");  // token 3 is "x0": read as "x", but no vector token
+  std::ofstream(path, std::ios::binary) << all_x << "\n-\n" << odd << "\nEND\n+\n";
   QueryInputs inputs;
   add_vector_file(path, inputs);
-  ASSERT_EQ(inputs.queries.size(), 2U);
+  ASSERT_EQ(inputs.queries.size(), 3U);
   EXPECT_EQ(query_text(inputs.queries[0].query), "+0,1 -3,4|012");
   EXPECT_EQ(inputs.queries[1].query.holds.size(), 79);
   EXPECT_EQ(inputs.queries[1].line, 2U);
+  EXPECT_EQ(inputs.queries[2].query, inputs.queries[0].query);
+  // Warned about, answered all the same.
+  EXPECT_EQ(inputs.warnings,
+            (std::vector<std::string>{
+                path + ":2: not a vector line (1 token, not 80); read as imset-check reads it",
+                path + ":3: not a vector line (token 3 is not +, - or x); read as imset-check reads it"}));
 }
 
 }  // namespace
