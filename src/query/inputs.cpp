@@ -8,14 +8,11 @@
 #include "input/vector_file.h"
 
 namespace imset::query {
-namespace {
 
 std::uint32_t add_source(const std::string& name, SourceKind kind, QueryInputs& inputs) {
   inputs.sources.push_back({name, kind});
   return static_cast<std::uint32_t>(inputs.sources.size() - 1);
 }
-
-}  // namespace
 
 void add_command_line_query(std::string_view text, std::uint32_t index, QueryInputs& inputs) {
   const std::string name = "-e " + std::to_string(index);

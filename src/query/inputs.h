@@ -80,6 +80,9 @@ class QueryLineReader {
   std::uint32_t line_number_ = 0;
 };
 
+// Adds a source; its index.
+std::uint32_t add_source(const std::string& name, SourceKind kind, QueryInputs& inputs);
+
 // "NAME:LINE:COLUMN: message" for a faulty line, without the column when
 // the fault is the line as a whole.
 std::string line_error(const std::string& name, const QueryLine& line);

@@ -1,6 +1,9 @@
 #include "query/run.h"
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -24,6 +27,8 @@ namespace {
 
 constexpr int exit_failure = 1;
 constexpr int exit_bad_input = 2;
+
+constexpr const char* no_queries = "no queries to answer: every line was blank or a comment";
 
 void say(const std::string& message) { (void)std::fprintf(stderr, "imset-query: %s\n", message.c_str()); }
 
@@ -96,28 +101,42 @@ int parse_options(int argc, char** argv, Options& options, Output& out) {
   return -1;
 }
 
+bool reads_standard_input(const Options& options) {
+  return (options.expressions.empty() && options.files.empty() && options.vector_file.empty()) ||
+         std::find(options.files.begin(), options.files.end(), "-") != options.files.end();
+}
+
+// Queries typed at a terminal are answered line by line, after those of
+// the other sources; standard input is then left out of the collecting.
+bool session_at_terminal(const Options& options) {
+  return !options.to_vectors && reads_standard_input(options) && ::isatty(STDIN_FILENO) == 1;
+}
+
 void collect_queries(const Options& options, QueryInputs& inputs) {
+  const bool skip_standard_input = session_at_terminal(options);
   for (std::size_t i = 0; i < options.expressions.size(); ++i) {
     add_command_line_query(options.expressions[i], static_cast<std::uint32_t>(i + 1), inputs);
   }
-  for (const std::string& file : options.files) add_query_file(file, inputs);
+  for (const std::string& file : options.files) {
+    if (file != "-" || !skip_standard_input) add_query_file(file, inputs);
+  }
   if (!options.vector_file.empty()) add_vector_file(options.vector_file, inputs);
-  if (options.expressions.empty() && options.files.empty() && options.vector_file.empty()) {
+  if (options.expressions.empty() && options.files.empty() && options.vector_file.empty() && !skip_standard_input) {
     add_query_file("-", inputs);
   }
 }
 
 // Says every warning and fault of the sources; false when there is a fault
-// or nothing to answer.
-bool check_queries(const QueryInputs& inputs) {
+// or nothing to answer (a terminal session may still bring queries).
+bool check_queries(const QueryInputs& inputs, bool session) {
   for (const std::string& warning : inputs.warnings) say("warning: " + warning);
   if (!inputs.errors.empty()) {
     for (const std::string& error : inputs.errors) say(error);
     say("no query answered");
     return false;
   }
-  if (inputs.queries.empty()) {
-    say("no queries to answer: every line was blank or a comment");
+  if (inputs.queries.empty() && !session) {
+    say(no_queries);
     return false;
   }
   return true;
@@ -135,7 +154,7 @@ bool read_queries(const Options& options, QueryInputs& inputs) {
         " queries: too many to hold at once; ask them in smaller parts");
     return false;
   }
-  return check_queries(inputs);
+  return check_queries(inputs, session_at_terminal(options));
 }
 
 int write_vectors(Output& out, const QueryInputs& inputs) {
@@ -197,6 +216,8 @@ class Responder {
     return true;
   }
 
+  std::size_t answered() const { return tally_.queries; }
+
   void finish() {
     if (!options_.json) print_text_tally(out_, tally_);
     out_.flush();
@@ -210,6 +231,39 @@ class Responder {
   Tally tally_;
   Output& out_;
 };
+
+// Answers each line as it is typed; a faulty line is said and the session
+// goes on. The status: 0, or 2 after a faulty line, a read error or no
+// query at all.
+int answer_at_terminal(QueryInputs& inputs, Responder& responder, Output& out) {
+  QueryLineReader reader;
+  std::string error;
+  (void)reader.open("-", error);  // standard input is open: it is a terminal
+  const std::uint32_t source = add_source(reader.name(), SourceKind::standard_input, inputs);
+  say("reading queries from the terminal; end with Ctrl-D");
+  int status = 0;
+  QueryLine line;
+  for (;;) {
+    const QueryLineReader::Next next = reader.next(line, error);
+    if (next == QueryLineReader::Next::end) break;
+    if (next == QueryLineReader::Next::read_error) {
+      say(error);
+      return exit_bad_input;
+    }
+    if (line.kind == LineKind::error) {
+      say(line_error(reader.name(), line));
+      status = exit_bad_input;
+      continue;
+    }
+    if (!responder.respond(inputs, {line.query, source, line.number})) return exit_failure;
+    out.flush();
+  }
+  if (responder.answered() == 0 && status == 0) {
+    say(no_queries);
+    return exit_bad_input;
+  }
+  return status;
+}
 
 }  // namespace
 
@@ -227,8 +281,14 @@ int run(int argc, char** argv, Output& out) {
   for (const SourcedQuery& query : inputs.queries) {
     if (!responder.respond(inputs, query)) return exit_failure;
   }
+  int status = 0;
+  if (session_at_terminal(options)) {
+    out.flush();
+    status = answer_at_terminal(inputs, responder, out);
+    if (status == exit_failure) return status;
+  }
   responder.finish();
-  return 0;
+  return status;
 }
 
 }  // namespace imset::query
