@@ -15,6 +15,7 @@ constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool store_tokens(const char* text, Record& record, int& counter) {
   const char* cursor = text;
   counter = 0;
+  record.given = 0;
   while (*cursor != '\0') {
     const char* start = skip_white(cursor);
     const char* digits = start + static_cast<int>(*start == '+' || *start == '-');
@@ -31,6 +32,7 @@ bool store_tokens(const char* text, Record& record, int& counter) {
         std::memcpy(record.texts[slot].data(), start, record.texts[slot].size());
         record.texts[slot][length] = '\0';
         record.values[slot] = static_cast<std::int32_t>(*start == '-' ? 0U - magnitude : magnitude);
+        ++record.given;
       }
       ++counter;
     }
@@ -64,6 +66,7 @@ const Record* ExtremePointReader::next() {
       break;
     }
     if (counter > 0) {
+      record_.cut = line_.length == max_line_read && line_.bytes[max_line_read - 1] != '\n';
       record_.number = static_cast<std::int32_t>(static_cast<std::uint32_t>(record_.number) + 1U);
       return &record_;
     }

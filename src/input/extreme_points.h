@@ -32,6 +32,12 @@ struct Record {
   // text that holds no number.
   TokenSlots texts{};
   SetFunction values{};
+  // Of the 26 values, how many this line gave itself (the rest are kept
+  // from before), and whether the line was cut by the 1,023-byte read, its
+  // rest coming as records of their own. The checker reads such records
+  // as they come; a reader that needs whole records can refuse them.
+  std::int32_t given = 0;
+  bool cut = false;
 };
 
 enum class ListStatus {

@@ -16,8 +16,8 @@ std::int32_t sign_code(char c) {
 // Stores the code of each token's first character. The character after the
 // last white space is classified too, even when it is the end of the line,
 // so trailing white space adds one "anything" position. Returns how many
-// tokens did not fit.
-std::uint64_t store_line(const char* text, SignCodes& row) {
+// tokens did not fit. Notes in `facts` what the line held.
+std::uint64_t store_line(const char* text, SignCodes& row, VectorLine& facts) {
   const char* cursor = text;
   int position = 0;
   std::uint64_t ignored = 0;
@@ -28,7 +28,13 @@ std::uint64_t store_line(const char* text, SignCodes& row) {
     } else {
       ++ignored;
     }
-    cursor = skip_token(cursor);
+    const char* end = skip_token(cursor);
+    if (end != cursor) {
+      ++facts.tokens;
+      const bool plain = end - cursor == 1 && (*cursor == '+' || *cursor == '-' || *cursor == 'x');
+      if (!plain && facts.odd_token == 0) facts.odd_token = facts.tokens;
+    }
+    cursor = end;
   }
   return ignored;
 }
@@ -49,6 +55,7 @@ VectorFileResult read_vector_file(const char* path, VectorSet& vectors) {
   if (!reader.open(path)) return {VectorFileStatus::unreadable, 0};
   vectors.count = 0;
   LineBuffer line;
+  std::int32_t line_number = 1;
   for (;;) {
     const LineRead got = reader.read_line(line);
     if (got == LineRead::read_error) {
@@ -58,14 +65,18 @@ VectorFileResult read_vector_file(const char* path, VectorSet& vectors) {
     if (got == LineRead::end_of_file) break;
     char* text = line.bytes.data();
     const std::size_t length = std::strlen(text);
+    const bool line_ends = line.length > 0 && text[line.length - 1] == '\n';
     if (length > 0 && text[length - 1] == '\n') text[length - 1] = '\0';
     if (std::strcmp(text, "END") == 0) break;
     if (vectors.count >= max_vectors) {
       result.status = VectorFileStatus::too_many_vectors;
       break;
     }
-    result.ignored_values += store_line(text, vectors.codes[static_cast<std::size_t>(vectors.count)]);
+    VectorLine& facts = vectors.lines[static_cast<std::size_t>(vectors.count)];
+    facts = {line_number, 0, 0};
+    result.ignored_values += store_line(text, vectors.codes[static_cast<std::size_t>(vectors.count)], facts);
     ++vectors.count;
+    if (line_ends) ++line_number;
   }
   return result;
 }

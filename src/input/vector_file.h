@@ -22,8 +22,17 @@ inline constexpr std::int32_t code_any = 2;      // anything else
 
 using SignCodes = std::array<std::int32_t, elementary_count>;
 
+// What a vector's line held, for a reader that warns about lines that are
+// no vector lines; the checker reads them all alike.
+struct VectorLine {
+  std::int32_t line = 0;       // in the file; the pieces of a cut line share it
+  std::int32_t tokens = 0;     // tokens the line holds
+  std::int32_t odd_token = 0;  // the first token other than "+", "-" or "x", from 1; 0 if none
+};
+
 struct VectorSet {
   std::array<SignCodes, max_vectors> codes{};  // positions a line does not reach stay "+"
+  std::array<VectorLine, max_vectors> lines{};
   std::int32_t count = 0;
 };
 

@@ -1,7 +1,7 @@
 // Where queries come from: query files, the command line (-e), standard
-// input, or an imset-check vector file. Every source is read whole and
-// checked before any query is answered, so a source with a fault gives no
-// answers at all.
+// input, or an imset-check vector file. A query source is read a line at a
+// time and only its queries are kept, so memory grows with the queries, not
+// with the comments and blank lines around them.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +11,18 @@
 
 #include "ci/variables.h"
 #include "query/query.h"
+#include "text/text_reader.h"
 
 namespace imset::query {
+
+enum class SourceKind { file, standard_input, command_line, vector_file };
+
+// Where queries come from, as messages and output name it: the path,
+// "<stdin>", "-e N" or the vector file's path.
+struct Source {
+  std::string name;
+  SourceKind kind;
+};
 
 struct SourcedQuery {
   Query query;
@@ -25,7 +35,7 @@ struct QueryInputs {
   // The names of the variables: first those a source starts with (the
   // digits, or --variables), then each declaration read.
   std::vector<ci::Variables> variables{ci::Variables()};
-  std::vector<std::string> sources;  // names as messages and output show them
+  std::vector<Source> sources;
   std::vector<SourcedQuery> queries;
   std::vector<std::string> errors;  // "NAME:LINE:COLUMN: message", in input order
   std::vector<std::string> warnings;
@@ -34,9 +44,62 @@ struct QueryInputs {
 // How many errors one source reports before it stops looking.
 inline constexpr std::size_t errors_per_source = 20;
 
-// The queries of a text, one per line; a UTF-8 byte-order mark at its
-// start is passed over. `name` is how messages name the source.
-void add_query_text(std::string_view text, const std::string& name, QueryInputs& inputs);
+// The longest query line kept, comment left out; a longer one is an error.
+inline constexpr std::size_t max_query_line = std::size_t{64} << 10;
+
+// One line of a query source that asks something: a query, or a fault.
+struct QueryLine {
+  LineKind kind = LineKind::blank;
+  Query query;
+  QueryError error;  // column 0: the fault is the line as a whole
+  std::uint32_t number = 0;
+};
+
+// A query file or standard input, read a line at a time. A line ends at LF,
+// CR LF or a CR alone; what follows a '#' is passed over as it arrives, and
+// blank lines are skipped, so no comment is ever held. A UTF-8 byte-order
+// mark at the start is passed over.
+class QueryLineReader {
+ public:
+  enum class Next { line, end, read_error };
+
+  // "-" is standard input; its lines are read in the names of
+  // `variables` until a declaration replaces them. False, with a message,
+  // if it cannot be opened.
+  bool open(const std::string& path, const ci::Variables& variables, std::string& error);
+  const std::string& name() const { return name_; }
+  // The next line that is a query, a declaration or a fault; on
+  // read_error, `error` says why.
+  Next next(QueryLine& line, std::string& error);
+  // The names the lines are read in now.
+  const ci::Variables& variables() const { return variables_; }
+
+ private:
+  // Gathers the next line's text before any '#' into text_; false at the
+  // end of the source or on a read error (failed_).
+  bool assemble();
+
+  TextReader reader_;
+  LineBuffer piece_;
+  std::size_t piece_pos_ = 0;
+  std::string name_;
+  ci::Variables variables_;
+  std::string text_;
+  bool too_long_ = false;
+  bool failed_ = false;
+  int read_errno_ = 0;
+  std::uint32_t line_number_ = 0;
+};
+
+// Adds a source; its index.
+std::uint32_t add_source(const std::string& name, SourceKind kind, QueryInputs& inputs);
+
+// The index of these names in inputs.variables, added if they are new.
+std::uint32_t add_variables(const ci::Variables& variables, QueryInputs& inputs);
+
+// "NAME:LINE:COLUMN: message" for a faulty line, without the column when
+// the fault is the line as a whole.
+std::string line_error(const std::string& name, const QueryLine& line);
 
 // A single query given on the command line as the index-th -e (from 1).
 void add_command_line_query(std::string_view text, std::uint32_t index, QueryInputs& inputs);
@@ -47,8 +110,5 @@ void add_query_file(const std::string& path, QueryInputs& inputs);
 // An imset-check vector file, read by its rules: one query per vector,
 // "+" positions held, "-" positions failing, the rest asking nothing.
 void add_vector_file(const std::string& path, QueryInputs& inputs);
-
-// Reads a whole file ("-": standard input); false with a message on failure.
-bool read_whole_file(const std::string& path, std::string& bytes, std::string& error);
 
 }  // namespace imset::query

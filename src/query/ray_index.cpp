@@ -142,6 +142,18 @@ bool load_rays(const std::string& path, RayIndex& index, std::string& error) {
   ExtremePointReader reader;
   reader.open(path.c_str());
   while (const Record* record = reader.next()) {
+    // imset-check would take missing values from the record before, and
+    // the rest of a cut line as records: neither is the function meant.
+    if (record->cut) {
+      error = path + ": record " + std::to_string(record->number) +
+              ": its line has 1,023 bytes or more, and imset-check reads what follows them as further records";
+      return false;
+    }
+    if (record->given < static_cast<std::int32_t>(subset_count)) {
+      error = path + ": record " + std::to_string(record->number) + " has " + std::to_string(record->given) +
+              " values, not 26";
+      return false;
+    }
     for (std::size_t k = 0; k < subset_count; ++k) {
       if (!is_decimal_integer(record->texts[k].data())) {
         error = path + ": record " + std::to_string(record->number) + ": the value on subset index " +

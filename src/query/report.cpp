@@ -44,9 +44,9 @@ void write_ray(Output& out, const RayIndex& index, std::uint32_t r) {
 }
 
 void write_source(Output& out, const QueryInputs& inputs, const SourcedQuery& query) {
-  const std::string& source = inputs.sources[query.source];
-  out.write_text(source);
-  if (!source.starts_with("-e ")) {
+  const Source& source = inputs.sources[query.source];
+  out.write_text(source.name);
+  if (source.kind != SourceKind::command_line) {
     out.write_char(':');
     out.write_int(query.line);
   }
@@ -193,7 +193,7 @@ void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
   nlohmann::ordered_json witness = nlohmann::ordered_json::array();
   for (const std::uint32_t r : answer.witness) witness.push_back(json_ray(index, r));
   const nlohmann::ordered_json object = {
-      {"source", inputs.sources[query.source]},
+      {"source", inputs.sources[query.source].name},
       {"line", query.line},
       {"query", query_text(query.query, variables)},
       {"variables", variables.names()},

@@ -27,16 +27,27 @@ bool TextReader::open(const char* path) {
   do {
     descriptor_ = ::open(path, O_RDONLY | O_CLOEXEC);
   } while (descriptor_ < 0 && errno == EINTR);
+  owned_ = descriptor_ >= 0;
   chunk_pos_ = chunk_len_ = 0;
   at_end_ = failed_ = false;
   pending_ = -1;
   return descriptor_ >= 0;
 }
 
+void TextReader::attach(int descriptor) {
+  close();
+  descriptor_ = descriptor;
+  owned_ = false;
+  chunk_pos_ = chunk_len_ = 0;
+  at_end_ = failed_ = false;
+  pending_ = -1;
+}
+
 void TextReader::close() {
   // Nothing was written to the file, so a failing close loses nothing.
-  if (descriptor_ >= 0) (void)::close(descriptor_);
+  if (descriptor_ >= 0 && owned_) (void)::close(descriptor_);
   descriptor_ = -1;
+  owned_ = false;
 }
 
 // One read of whatever the file has ready, up to a chunk: a regular file
@@ -76,7 +87,7 @@ LineRead TextReader::read_line(LineBuffer& line) {
       byte = next_raw();
     }
     if (byte == data_error) return LineRead::read_error;
-    if (byte == data_end || byte == end_of_text_byte) {
+    if (byte == data_end || (byte == end_of_text_byte && end_of_text_ends_)) {
       at_end_ = true;
       break;
     }

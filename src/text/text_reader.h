@@ -37,6 +37,12 @@ class TextReader {
 
   // Opens for reading; false when the file cannot be opened.
   bool open(const char* path);
+  // Reads a descriptor that is already open, such as standard input;
+  // close() leaves it open.
+  void attach(int descriptor);
+  // Whether the byte 0x1A ends the file (so by default) or is kept as any
+  // other byte; for texts that never had that convention.
+  void set_end_of_text_byte(bool ends_file) { end_of_text_ends_ = ends_file; }
   // Next line read, up to and including its LF, at most 1,023 bytes.
   LineRead read_line(LineBuffer& line);
   void close();
@@ -46,6 +52,8 @@ class TextReader {
   bool refill();
 
   int descriptor_ = -1;
+  bool owned_ = false;  // opened here, so closed here
+  bool end_of_text_ends_ = true;
   std::array<unsigned char, std::size_t{1} << 16> chunk_{};
   std::size_t chunk_pos_ = 0;
   std::size_t chunk_len_ = 0;

@@ -2,15 +2,25 @@
 // every query it accepts, written canonically in the names it was asked
 // in, reads back as the same query.
 #include <algorithm>
-#include <string_view>
+#include <string>
 
 #include "fuzz_support.h"
 #include "query/inputs.h"
 #include "query/query.h"
 
+namespace {
+std::string path;
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  path = fuzz::scratch_path("queries");
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::write_file(path, data, size);
   imset::query::QueryInputs inputs;
-  imset::query::add_query_text(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz", inputs);
+  imset::query::add_query_file(path, inputs);
   fuzz::require(inputs.errors.size() <= imset::query::errors_per_source + 1);
   for (const imset::query::SourcedQuery& sourced : inputs.queries) {
     const imset::query::Query& query = sourced.query;

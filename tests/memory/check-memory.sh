@@ -5,6 +5,10 @@
 # maximum resident set sizes: the large runs may exceed the small one by at
 # most 1 MB and none may exceed 16 MB.
 #
+# imset-query, when built, on a 1 KB and a 200 MB file of comment and blank
+# lines: the large run may exceed the small one by at most 1 MB. With more
+# queries than 400 MB of address space holds it must end with status 2.
+#
 #   tests/memory/check-memory.sh BUILD_DIR
 #
 # Needs GNU time (/usr/bin/time, Debian package "time") and python3. The
@@ -95,4 +99,44 @@ for name in small large long-line; do
     status=1
   fi
 done
+# imset-query keeps only the queries it reads.
+query=$(cd "$1" && pwd)/imset-query
+if [[ -x $query ]]; then
+  python3 - "$work" <<'EOF'
+import sys
+work = sys.argv[1]
+lines = b"# nothing asked here, only a comment\n\n   # indented\r\n\r# after a lone CR\n"
+with open(f"{work}/comments-small", "wb") as f:
+    f.write(lines * (1024 // len(lines)))
+with open(f"{work}/comments-large", "wb") as f:
+    block = lines * 10000
+    for _ in range(200_000_000 // len(block)):
+        f.write(block)
+EOF
+  # No query in either: both end with status 2 after reading every line.
+  for name in comments-small comments-large; do
+    /usr/bin/time -f %M -o "$work/$name.rss" "$query" "$work/$name" 2>"$work/$name.err" && true
+    rss[$name]=$(tail -n 1 "$work/$name.rss")
+    if ! grep -q 'no queries to answer' "$work/$name.err"; then
+      echo "imset-query on $name did not read to the end:" >&2
+      cat "$work/$name.err" >&2
+      status=1
+    fi
+    printf 'imset-query %-14s %11d bytes  max RSS %6d KB\n' "$name" "$(stat -c %s "$work/$name")" "${rss[$name]}"
+  done
+  if ((${rss[comments-large]} > ${rss[comments-small]} + tolerance_kb)); then
+    echo "imset-query: max RSS ${rss[comments-large]} KB on 200 MB of comments exceeds the 1 KB run's" \
+      "${rss[comments-small]} KB by more than $tolerance_kb KB" >&2
+    status=1
+  fi
+  # 20 million queries do not fit in 400 MB of address space: status 2 and
+  # a message, not status 1.
+  query_status=0
+  (ulimit -v 400000 && yes '+0,1 -0,2' | head -n 20000000 | "$query" >/dev/null 2>"$work/many.err") || query_status=$?
+  if [[ $query_status -ne 2 ]] || ! grep -q 'out of memory after reading' "$work/many.err"; then
+    echo "imset-query with too many queries: status $query_status, expected 2 and a message:" >&2
+    cat "$work/many.err" >&2
+    status=1
+  fi
+fi
 exit "$status"

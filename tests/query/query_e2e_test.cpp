@@ -57,6 +57,16 @@ TEST(QueryProgram, OptionsAndFaultsInTheInput) {
   EXPECT_NE(empty.err.find("no queries"), std::string::npos) << empty.err;
 }
 
+TEST(QueryProgram, QuietAndFailedWritesOfHelpAndVersion) {
+  const Outcome told = query("-e '+0,1'");
+  const Outcome quiet = query("-q -e '+0,1'");
+  EXPECT_NE(told.err, "");
+  EXPECT_EQ(quiet, (Outcome{told.out, 0, ""}));
+  const Outcome lost{"", 1, "imset-query: cannot write to standard output\n"};
+  EXPECT_EQ(query("--help >/dev/full"), lost);
+  EXPECT_EQ(query("--version >&-"), lost);
+}
+
 TEST(QueryProgram, RaysMustBeSupermodularDecimalRecords) {
   const std::string not_supermodular = harness::write_file("rays.txt",
                                                            "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 1\n"
@@ -66,6 +76,19 @@ TEST(QueryProgram, RaysMustBeSupermodularDecimalRecords) {
   EXPECT_EQ(negative.out, "");
   EXPECT_EQ(negative.err, "imset-query: " + not_supermodular +
                               ": record 2 is not supermodular: its inner product with 3,4|01 is -1\n");
+  // A short record would inherit the values of the record before, and a
+  // long line would be read as several records: both are refused.
+  std::string zeros;
+  for (int k = 0; k < 26; ++k) zeros += "0 ";
+  const std::string short_record = harness::write_file("short.txt", zeros + "\n1 2 3\n");
+  EXPECT_EQ(query("--rays " + quoted(short_record) + " -e '+0,1'"),
+            (Outcome{"", 2, "imset-query: " + short_record + ": record 2 has 3 values, not 26\n"}));
+  const std::string long_line = harness::write_file("long.txt", zeros + "\n" + zeros + std::string(1000, ' ') + "\n");
+  EXPECT_EQ(query("--rays " + quoted(long_line) + " -e '+0,1'"),
+            (Outcome{"", 2,
+                     "imset-query: " + long_line +
+                         ": record 2: its line has 1,023 bytes or more, and imset-check reads what follows them as "
+                         "further records\n"}));
   const Outcome swapped = query("--rays " + quoted(data_dir + "/example-vectors.txt") + " -e '+0,1'");
   EXPECT_EQ(swapped.status, 2);
   EXPECT_NE(swapped.err.find("record 1: the value on subset index 0 is 'x', not a decimal integer"), std::string::npos)

@@ -176,9 +176,17 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
   EXPECT_EQ(fault("+a _||_ b"), "2 unknown variable 'a': declare the names first, as in 'variables: smoke tar cancer'");
 }
 
+std::string write_temp(const std::string& name, const std::string& bytes) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
 TEST(QueryInputs, SourcesLinesDeclarationsAndErrors) {
   QueryInputs inputs;
-  add_query_text("\xEF\xBB\xBF+0,1 -0,2\n\n# comment\n-3,4|012\nvariables: x y z\n+x,y|z\n", "q.txt", inputs);
+  const std::string good =
+      write_temp("q.txt", "\xEF\xBB\xBF+0,1 -0,2\n\n# comment\n-3,4|012\nvariables: x y z\n+x,y|z\n");
+  add_query_file(good, inputs);
   add_command_line_query("+0,1|2", 1, inputs);
   ASSERT_EQ(inputs.errors, std::vector<std::string>{});
   ASSERT_EQ(inputs.queries.size(), 4U);
@@ -189,19 +197,45 @@ TEST(QueryInputs, SourcesLinesDeclarationsAndErrors) {
   EXPECT_EQ(query_text(inputs.queries[2].query, inputs.variables[inputs.queries[2].variables]), "+x,y|z");
   EXPECT_EQ(query_text(inputs.queries[2].query, Variables()), "+0,1|2");
   EXPECT_EQ(inputs.queries[3].variables, 0U);
-  EXPECT_EQ(inputs.sources[inputs.queries[3].source], "-e 1");
+  EXPECT_EQ(inputs.sources[inputs.queries[0].source].kind, SourceKind::file);
+  EXPECT_EQ(inputs.sources[inputs.queries[3].source].name, "-e 1");
+  EXPECT_EQ(inputs.sources[inputs.queries[3].source].kind, SourceKind::command_line);
 
-  add_query_text("+0,1\n+0,9\nx\n", "bad.txt", inputs);
+  const std::string bad = write_temp("bad.txt", "+0,1\n+0,9\nx\n");
+  add_query_file(bad, inputs);
   add_command_line_query("  ", 2, inputs);
-  EXPECT_EQ(inputs.errors, (std::vector<std::string>{"bad.txt:2:4: unknown element '9': the elements are 0 to 4",
-                                                     "bad.txt:3:1: expected '+' or '-' before a statement, got 'x'",
+  EXPECT_EQ(inputs.errors, (std::vector<std::string>{bad + ":2:4: unknown element '9': the elements are 0 to 4",
+                                                     bad + ":3:1: expected '+' or '-' before a statement, got 'x'",
                                                      "-e 2: the query names no statement"}));
   // A binary file stops after a bounded number of messages.
   QueryInputs binary;
   std::string bytes;
   for (int line = 0; line < 100; ++line) bytes += std::string(50, '\x01') + "\n";
-  add_query_text(bytes, "bin", binary);
+  add_query_file(write_temp("bin", bytes), binary);
   EXPECT_EQ(binary.errors.size(), errors_per_source + 1);
+}
+
+// Lines assembled from the reader's 1,023-byte pieces: a comment spanning
+// pieces is dropped, a statement cut between pieces is joined, a CR alone
+// ends a line as CR LF does, and a line past the cap is one fault.
+TEST(QueryInputs, LinesAreAssembledFromPieces) {
+  const std::string padding(1500, ' ');
+  const std::string text = "# " + std::string(3000, '+') + "\n" +                // line 1: a long comment, not a fault
+                           padding + "+0,1 #" + std::string(2000, 'x') + "\r" +  // 2: +0,1 at column 1501
+                           std::string(583, ' ') + "-0,2\r\n" +  // 3: "-0,2" at bytes 4090 to 4093, cut at 4092
+                           "+0,1|2\r-0,1\r" +                    // 4 and 5
+                           std::string(max_query_line, ' ') + "+1,2\n" +  // 6: too long
+                           "+0,1\x1A -0,2\n";                             // 7: 0x1A is no end of file
+  QueryInputs inputs;
+  const std::string path = write_temp("pieces.txt", text);
+  add_query_file(path, inputs);
+  std::vector<std::pair<std::uint32_t, std::string>> got;
+  for (const SourcedQuery& q : inputs.queries) got.emplace_back(q.line, query_text(q.query, Variables()));
+  EXPECT_EQ(got,
+            (std::vector<std::pair<std::uint32_t, std::string>>{{2, "+0,1"}, {3, "-0,2"}, {4, "+0,1|2"}, {5, "-0,1"}}));
+  EXPECT_EQ(inputs.errors, (std::vector<std::string>{path + ":6: line too long: more than " +
+                                                         std::to_string(max_query_line) + " bytes before any '#'",
+                                                     path + ":7:5: expected '|' after the second set, got '\\x1A'"}));
 }
 
 TEST(QueryInputs, VectorFileIsReadByImsetChecksRules) {
@@ -209,13 +243,21 @@ TEST(QueryInputs, VectorFileIsReadByImsetChecksRules) {
   // Position 0 is 3,4|012, 79 is 0,1; positions a line does not reach ask for "+".
   std::string all_x;
   for (int p = 0; p < 80; ++p) all_x += p == 0 ? "-" : p == 79 ? " +" : " x";
-  std::ofstream(path, std::ios::binary) << all_x << "\n-\nEND\n+\n";
+  std::string odd = all_x;
+  odd.replace(4, 1, "x0");  // token 3 is "x0": read as "x", but no vector token
+  std::ofstream(path, std::ios::binary) << all_x << "\n-\n" << odd << "\nEND\n+\n";
   QueryInputs inputs;
   add_vector_file(path, inputs);
-  ASSERT_EQ(inputs.queries.size(), 2U);
+  ASSERT_EQ(inputs.queries.size(), 3U);
   EXPECT_EQ(query_text(inputs.queries[0].query, Variables()), "+0,1 -3,4|012");
   EXPECT_EQ(inputs.queries[1].query.holds.size(), 79U);
   EXPECT_EQ(inputs.queries[1].line, 2U);
+  EXPECT_EQ(inputs.queries[2].query, inputs.queries[0].query);
+  // Warned about, answered all the same.
+  EXPECT_EQ(inputs.warnings,
+            (std::vector<std::string>{
+                path + ":2: not a vector line (1 token, not 80); read as imset-check reads it",
+                path + ":3: not a vector line (token 3 is not +, - or x); read as imset-check reads it"}));
 }
 
 }  // namespace
