@@ -111,8 +111,8 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   std::size_t seen = 0;
   visit_candidates_failing(candidates, std::span(&group, 1), [&](std::uint32_t r) {
     const RowSet& zeros = index_.ray(r).zeros;
-    const auto covered = static_cast<std::size_t>(
-        std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
+    const auto covered =
+        static_cast<std::size_t>(std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
     if (covered > best_covered) {
       best = r;
       best_covered = covered;

@@ -43,7 +43,7 @@ struct Answer {
 // are few, their list.
 struct Candidates {
   const std::uint64_t* bits = nullptr;
-  std::size_t count = 0;  // exact up to listed_candidates_limit, past it only "more"
+  std::size_t count = 0;                  // exact up to listed_candidates_limit, past it only "more"
   std::span<const std::uint32_t> listed;  // empty when there are too many to list
   bool is_listed() const { return count <= listed_candidates_limit; }
 };

@@ -14,12 +14,13 @@ namespace {
 
 using Statements = std::vector<ci::Statement>;
 
+// Blanks between compact statements; the long form has blanks inside.
 void write_statements(Output& out, const Statements& statements, const ci::Variables& variables) {
   const char* separator = "";
   for (const ci::Statement& s : statements) {
     out.write_text(separator);
     out.write_text(ci::statement_text(s, variables));
-    separator = " ";
+    separator = variables.single_characters() ? " " : "; ";
   }
 }
 

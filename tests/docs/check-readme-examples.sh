@@ -2,7 +2,8 @@
 # The outputs the README shows must be the programs' recorded outputs: the
 # example of imset-check (tests/golden/example.out) and the example queries
 # of imset-query (tests/golden/example-queries.out, run from the source
-# tree's root, so with "data/" before the file name). Each must appear in
+# tree's root, so with "data/" before the file name) and its example with
+# named variables (tests/golden/named-example.out). Each must appear in
 # the README as a whole, line for line.
 #
 #   check-readme-examples.sh README GOLDEN_DIR
@@ -22,9 +23,10 @@ one_line() { tr '\n' '\001'; }
 one_line <"$readme" >"$scratch/readme"
 one_line <"$golden/example.out" >"$scratch/check"
 sed 's|^example-queries.txt:|data/example-queries.txt:|' "$golden/example-queries.out" | one_line >"$scratch/query"
+one_line <"$golden/named-example.out" >"$scratch/named"
 
 status=0
-for shown in check query; do
+for shown in check query named; do
   if [ ! -s "$scratch/$shown" ]; then
     echo "the recorded output for $shown is missing or empty" >&2
     status=1
@@ -33,5 +35,5 @@ for shown in check query; do
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "the README shows both recorded outputs"
+[ $status -eq 0 ] && echo "the README shows every recorded output"
 exit $status
