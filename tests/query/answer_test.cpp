@@ -10,6 +10,7 @@
 #include "query/query.h"
 #include "query/ray_index.h"
 #include "query/statement.h"
+#include "support/random_statements.h"
 #include "tables/imsets.h"
 
 namespace {
@@ -116,16 +117,7 @@ Plain plain_answer(const QueryRows& query) {
 }
 
 Statement random_statement(std::mt19937& random, bool elementary) {
-  if (elementary) return row_statement(static_cast<int>(random() % imset::elementary_count));
-  while (true) {
-    Statement s;
-    for (int e = 0; e < imset::ground_size; ++e) {
-      const auto bit = imset::ci::Mask{1} << e;
-      const auto place = random() % 4;
-      (place == 1 ? s.a : place == 2 ? s.b : place == 3 ? s.c : s.a) |= place == 0 ? 0 : bit;
-    }
-    if (s.a != 0 && s.b != 0) return imset::ci::make_statement(s.a, s.b, s.c);
-  }
+  return elementary ? imset::testing::random_elementary(random) : imset::testing::random_statement(random);
 }
 
 TEST(Answer, AgreesWithAPlainScanOnSeededQueries) {

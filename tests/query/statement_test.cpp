@@ -11,6 +11,7 @@
 #include "query/query.h"
 #include "query/ray_index.h"
 #include "query/statement.h"
+#include "support/random_statements.h"
 #include "tables/imsets.h"
 #include "tables/subsets.h"
 
@@ -19,6 +20,7 @@ namespace {
 using namespace imset::query;
 using imset::ci::Statement;
 using imset::ci::Variables;
+using imset::testing::random_statement;
 
 int row_of(const std::string& text) {
   StatementError error;
@@ -42,29 +44,6 @@ TEST(Statement, EveryRowReadsBackFromItsNameInAnyOrder) {
   EXPECT_EQ(row_name(79), "0,1");
   EXPECT_EQ(row_of("0,1|"), 79);
   EXPECT_EQ(row_of("1,0|32"), row_of("0,1|23"));
-}
-
-Statement random_statement(std::mt19937& random) {
-  while (true) {
-    Statement s;
-    for (int e = 0; e < imset::ground_size; ++e) {
-      const auto bit = imset::ci::Mask{1} << e;
-      switch (random() % 4) {
-        case 1:
-          s.a |= bit;
-          break;
-        case 2:
-          s.b |= bit;
-          break;
-        case 3:
-          s.c |= bit;
-          break;
-        default:
-          break;
-      }
-    }
-    if (s.a != 0 && s.b != 0) return imset::ci::make_statement(s.a, s.b, s.c);
-  }
 }
 
 // The index of a mask's value in a set function, -1 for sets without a
