@@ -186,7 +186,9 @@ void add_vector_file(const std::string& path, QueryInputs& inputs) {
       reasons = std::to_string(facts.tokens) + (facts.tokens == 1 ? " token, not 80" : " tokens, not 80");
     }
     if (facts.odd_token > 0) {
-      reasons += (reasons.empty() ? "token " : "; token ") + std::to_string(facts.odd_token) + " is not +, - or x";
+      reasons.append(reasons.empty() ? "token " : "; token ")
+          .append(std::to_string(facts.odd_token))
+          .append(" is not +, - or x");
     }
     if (!reasons.empty()) {
       inputs.warnings.push_back(path + ":" + std::to_string(facts.line) + ": not a vector line (" + reasons +

@@ -65,8 +65,9 @@ constexpr Table make_table() {
     table.parts_by_code[code] = part_rows(s);
     if (ci::make_statement(s.a, s.b, s.c) == s) table.entries[next++] = {s, table.parts_by_code[code], code};
   }
-  std::ranges::sort(table.entries,
-                    [](const Entry& x, const Entry& y) { return written_before(x.statement, y.statement); });
+  std::ranges::sort(table.entries, [](const Entry& x, const Entry& y) {
+    return written_order(x.statement, x.parts) < written_order(y.statement, y.parts);
+  });
   return table;
 }
 

@@ -35,6 +35,25 @@ LineKind parse_declaration(std::string_view line, std::size_t start, ci::Variabl
   return LineKind::declaration;
 }
 
+// The fault of a token that should start a statement with its sign.
+QueryError unsigned_token(std::string_view line, std::size_t i) {
+  std::size_t end = i;
+  while (end < line.size() && !is_white(line[end])) ++end;
+  const std::string shown =
+      static_cast<unsigned char>(line[i]) < 0x80 ? quoted(line.substr(i, end - i)) : shown_character(line, i);
+  return {i + 1, "expected '+' or '-' before a statement, got " + shown};
+}
+
+// Where the statement whose sign is at `sign` ends: a long-form statement
+// runs to the next sign, a compact one is one token.
+std::size_t statement_extent(std::string_view line, std::size_t sign) {
+  const std::size_t end = statement_end(line, sign);
+  if (is_long_form(line.substr(sign + 1, end - sign - 1))) return end;
+  std::size_t token_end = sign + 1;
+  while (token_end < line.size() && !is_white(line[token_end])) ++token_end;
+  return token_end;
+}
+
 }  // namespace
 
 LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query& query, QueryError& error) {
@@ -50,18 +69,10 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
     if (i == line.size()) break;
     const char sign = line[i];
     if (sign != '+' && sign != '-') {
-      std::size_t end = i;
-      while (end < line.size() && !is_white(line[end])) ++end;
-      const std::string shown =
-          static_cast<unsigned char>(sign) < 0x80 ? quoted(line.substr(i, end - i)) : shown_character(line, i);
-      error = {i + 1, "expected '+' or '-' before a statement, got " + shown};
+      error = unsigned_token(line, i);
       return LineKind::error;
     }
-    std::size_t end = statement_end(line, i);
-    if (!is_long_form(line.substr(i + 1, end - i - 1))) {
-      end = i + 1;
-      while (end < line.size() && !is_white(line[end])) ++end;
-    }
+    const std::size_t end = statement_extent(line, i);
     ci::Statement statement;
     StatementError statement_error;
     if (!parse_statement(line.substr(i + 1, end - i - 1), variables, statement, statement_error)) {

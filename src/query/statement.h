@@ -48,10 +48,12 @@ constexpr RowSet part_rows(const ci::Statement& statement) {
 
 // The order statements are written in: by their first part's row in the
 // vector file, so that elementary statements keep that order.
+constexpr auto written_order(const ci::Statement& s, const RowSet& parts) {
+  return std::make_tuple(parts.first(), parts.size(), s.a, s.b, s.c);
+}
+
 constexpr bool written_before(const ci::Statement& x, const ci::Statement& y) {
-  const RowSet px = part_rows(x);
-  const RowSet py = part_rows(y);
-  return std::make_tuple(px.first(), px.size(), x.a, x.b, x.c) < std::make_tuple(py.first(), py.size(), y.a, y.b, y.c);
+  return written_order(x, part_rows(x)) < written_order(y, part_rows(y));
 }
 
 // The elementary statement of row p, and its name in digits ("0,1|23").

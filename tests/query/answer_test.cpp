@@ -210,7 +210,9 @@ TEST(Maximal, ListsExactlyTheHoldingStatementsNoOtherContains) {
     const RowSet zeros = shipped().ray(random() % shipped().size()).zeros;
     const imset::ci::Mask ground = i % 3 == 0 ? 0b00111U : 0b11111U;
     std::vector<Statement> expected;
-    for (const auto& [s, parts] : all) {
+    for (const auto& entry : all) {
+      const Statement& s = entry.first;
+      const RowSet& parts = entry.second;
       if ((s.elements() & ~ground) != 0 || !parts.is_subset_of(zeros)) continue;
       const bool contained = std::ranges::any_of(all, [&](const auto& other) {
         return (other.first.elements() & ~ground) == 0 && other.second.is_subset_of(zeros) &&

@@ -165,7 +165,7 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
 }
 
 std::string write_temp(const std::string& name, const std::string& bytes) {
-  const std::string path = ::testing::TempDir() + name;
+  std::string path = ::testing::TempDir() + name;
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
