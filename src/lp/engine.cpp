@@ -145,10 +145,11 @@ Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<char
   if (solved) {
     const auto start = Clock::now();
     const bool positive = glp_get_obj_val(p) > 1e-6;
-    if (positive ? read_model(asked, premise, step) : read_certificate(asked, premise, step)) {
-      ++(positive ? stats_.models_float : stats_.certificates_float);
-    } else if (positive ? read_certificate(asked, premise, step) : read_model(asked, premise, step)) {
-      ++(positive ? stats_.certificates_float : stats_.models_float);
+    const bool read =
+        !skip_floating_ && ((positive ? read_model(asked, premise, step) : read_certificate(asked, premise, step)) ||
+                            (positive ? read_certificate(asked, premise, step) : read_model(asked, premise, step)));
+    if (read) {
+      ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
     } else {
       // The rational simplex, from the basis the floating one ended in.
       ++stats_.exact_runs;

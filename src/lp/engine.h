@@ -96,6 +96,9 @@ class Engine {
   const Stats& stats() const { return stats_; }
   // Solve with the dual simplex instead of the primal one.
   void use_dual_simplex(bool dual) { dual_ = dual; }
+  // Pass over the floating proposals as if they had failed their checks,
+  // so that every answer comes from the rational simplex (to test it).
+  void skip_floating_proposals(bool skip) { skip_floating_ = skip; }
 
   // Every elementary statement implied by the premises, each with a
   // certificate, and a model for every other one: witnesses race proofs.
@@ -135,6 +138,7 @@ class Engine {
   std::vector<ci::Mask> subset_of_column_;
   Stats stats_;
   bool dual_ = false;
+  bool skip_floating_ = false;
 };
 
 }  // namespace imset::lp
