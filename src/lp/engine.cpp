@@ -356,7 +356,10 @@ void Engine::write_lp(std::span<const ci::Statement> premises, const ci::Stateme
   for (std::size_t j = 1; j < subset_of_column_.size(); ++j) {
     glp_set_obj_coef(p, static_cast<int>(j), objective[subset_of_column_[j]]);
   }
+  // Without GLPK's line on the terminal.
+  const int terminal = glp_term_out(GLP_OFF);
   glp_write_lp(p, nullptr, path);
+  glp_term_out(terminal);
   glp_set_row_bnds(p, t + 1, GLP_LO, 0.0, 0.0);
 }
 
