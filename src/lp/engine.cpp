@@ -178,6 +178,37 @@ bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& 
   if (divisor == 0) return false;
   Values m(static_cast<std::size_t>(ground_.subset_count()));
   for (std::size_t j = 1; j <= columns; ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
+  return accept_model(std::move(m), asked, premise, step);
+}
+
+bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
+  // m_T(S) = [T ⊆ S] is supermodular, and <m_T, u(a,b|K)> = 1 exactly when
+  // {a,b} ⊆ T ⊆ abK, else 0. The sum of those zero on every premise part
+  // is a model refuting every statement one of them is positive on,
+  // without an LP; with few premises that is most statements.
+  std::vector<std::pair<ci::Mask, ci::Mask>> parts;  // (ab, abK) of each premise part
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    if (!premise[static_cast<std::size_t>(e)]) continue;
+    const ci::Statement& u = ground_.elementary(e);
+    parts.emplace_back(u.a | u.b, u.elements());
+  }
+  const auto subsets = static_cast<ci::Mask>(ground_.subset_count());
+  std::vector<long> sum(subsets, 0);
+  bool any = false;
+  for (ci::Mask t = 0; t < subsets; ++t) {
+    if (std::popcount(t) < 2) continue;
+    const bool zero = std::none_of(parts.begin(), parts.end(),
+                                   [t](const auto& part) { return (part.first & ~t) == 0 && (t & ~part.second) == 0; });
+    if (!zero) continue;
+    any = true;
+    for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];
+  }
+  if (!any) return false;
+  Values m(sum.begin(), sum.end());
+  return accept_model(std::move(m), asked, premise, step);
+}
+
+bool Engine::accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
   // Exactly: supermodular, zero on the premises.
   for (int e = 0; e < ground_.elementary_count(); ++e) {
     const int sign = sgn(product(m, ground_.elementary(e)));
@@ -248,13 +279,20 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       asked.push_back(e);
     }
   }
+  bool seeded = false;
   while (!asked.empty()) {
     if (deadline && Clock::now() >= *deadline) {
       c.timed_out = true;
       break;
     }
-    Step step = solve(asked, premise, deadline);
-    ++c.lps;
+    Step step;
+    if (!seeded && seed_model(asked, premise, step)) {
+      ++stats_.models_seeded;
+    } else {
+      step = solve(asked, premise, deadline);
+      ++c.lps;
+    }
+    seeded = true;
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) {
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
@@ -288,6 +326,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
   Structural out;
   Values sum(static_cast<std::size_t>(ground_.subset_count()));
   std::vector<char> marked(static_cast<std::size_t>(ground_.elementary_count()), 0);
+  bool seeded = false;
   while (!open.empty()) {
     std::vector<int> asked;
     for (std::size_t i : open) {
@@ -305,8 +344,13 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
         out.undecided = open;
         break;
       }
-      step = solve(asked, premise, deadline);
-      ++out.lps;
+      if (!seeded && seed_model(asked, premise, step)) {
+        ++stats_.models_seeded;
+      } else {
+        step = solve(asked, premise, deadline);
+        ++out.lps;
+      }
+      seeded = true;
     } else {
       step.kind = Step::Kind::certificate;  // every part a premise
     }

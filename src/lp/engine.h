@@ -44,8 +44,9 @@ struct JointCertificate {
 
 // How the answers were obtained, summed over an engine's life.
 struct Stats {
-  long lps = 0;           // floating simplex runs
-  long models_float = 0;  // models read from a floating optimum that checked
+  long lps = 0;            // floating simplex runs
+  long models_seeded = 0;  // models of up-set indicators, found before any LP
+  long models_float = 0;   // models read from a floating optimum that checked
   long certificates_float = 0;
   long exact_runs = 0;  // rational simplex runs, after a proposal failed its check
   long models_exact = 0;
@@ -129,6 +130,10 @@ class Engine {
   // Maximise Σ <m,u_e> over e in `asked` (none a premise), each at most 1.
   Step solve(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline);
   bool read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // The model of indicator functions of up-sets (no LP); false if it
+  // refutes nothing asked.
+  bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  bool accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
 
   Ground ground_;

@@ -145,8 +145,9 @@ void agree_over(int n, int queries, unsigned seed, bool rational_only = false) {
   if (rational_only) {
     EXPECT_EQ(stats.models_exact + stats.certificates_exact, stats.lps);
   }
-  std::printf("n %d: %ld LPs, %ld models and %ld certificates from floating optima, %ld rational runs\n", n, stats.lps,
-              stats.models_float, stats.certificates_float, stats.exact_runs);
+  std::printf(
+      "n %d: %ld seeded models, %ld LPs, %ld models and %ld certificates from floating optima, %ld rational runs\n", n,
+      stats.models_seeded, stats.lps, stats.models_float, stats.certificates_float, stats.exact_runs);
 }
 
 TEST(RaysAgreement, FiveVariables) { agree_over(5, 300, 11); }
