@@ -112,7 +112,8 @@ void Engine::set_premises(const std::vector<char>& premise) {
   }
 }
 
-Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline) {
+Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>& report,
+                           const std::vector<char>& premise, Deadline deadline) {
   glp_prob* p = lp_->problem;
   std::vector<double> objective(static_cast<std::size_t>(ground_.subset_count()), 0.0);
   for (int e : asked) {
@@ -146,15 +147,15 @@ Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<char
     const auto start = Clock::now();
     const bool positive = glp_get_obj_val(p) > 1e-6;
     const bool read =
-        !skip_floating_ && ((positive ? read_model(asked, premise, step) : read_certificate(asked, premise, step)) ||
-                            (positive ? read_certificate(asked, premise, step) : read_model(asked, premise, step)));
+        !skip_floating_ && ((positive ? read_model(report, premise, step) : read_certificate(asked, premise, step)) ||
+                            (positive ? read_certificate(asked, premise, step) : read_model(report, premise, step)));
     if (read) {
       ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
     } else {
       // The rational simplex, from the basis the floating one ended in.
       ++stats_.exact_runs;
       if (glp_exact(p, &parameters) == 0 && glp_get_status(p) == GLP_OPT) {
-        if (glp_get_obj_val(p) != 0.0 ? read_model(asked, premise, step) : read_certificate(asked, premise, step)) {
+        if (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step)) {
           ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
         }
       }
@@ -280,6 +281,9 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
     }
   }
   bool seeded = false;
+  // After a joint question fails its checks, one statement at a time: its
+  // optimum is an extreme ray, with smaller denominators.
+  bool single = false;
   while (!asked.empty()) {
     if (deadline && Clock::now() >= *deadline) {
       c.timed_out = true;
@@ -289,7 +293,7 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
     if (!seeded && seed_model(asked, premise, step)) {
       ++stats_.models_seeded;
     } else {
-      step = solve(asked, premise, deadline);
+      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
       ++c.lps;
     }
     seeded = true;
@@ -299,18 +303,22 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
         c.source[static_cast<std::size_t>(e)] = static_cast<int>(c.models.size());
       }
       c.models.push_back(std::move(step.model));
-      std::erase_if(asked, [&](int e) { return c.fate[static_cast<std::size_t>(e)] == Closure::Fate::refuted; });
     } else if (step.kind == Step::Kind::certificate) {
-      for (int e : asked) {
+      for (const Term& t : step.certificate.targets) {
+        const int e = ground_.index(t.part);
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::implied;
         c.source[static_cast<std::size_t>(e)] = static_cast<int>(c.proofs.size());
       }
       c.proofs.push_back(std::move(step.certificate));
-      asked.clear();
-    } else {
-      c.timed_out = deadline && Clock::now() >= *deadline;
+    } else if (deadline && Clock::now() >= *deadline) {
+      c.timed_out = true;
       break;
+    } else if (!single && asked.size() > 1) {
+      single = true;
+    } else {
+      asked.erase(asked.begin());  // left undecided
     }
+    std::erase_if(asked, [&](int e) { return c.fate[static_cast<std::size_t>(e)] != Closure::Fate::undecided; });
   }
   return c;
 }
@@ -325,35 +333,50 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
   for (std::size_t i = 0; i < open.size(); ++i) open[i] = i;
   Structural out;
   Values sum(static_cast<std::size_t>(ground_.subset_count()));
-  std::vector<char> marked(static_cast<std::size_t>(ground_.elementary_count()), 0);
+  const auto rows = static_cast<std::size_t>(ground_.elementary_count());
+  std::vector<char> marked(rows, 0);
+  std::vector<std::optional<Certificate>> proven(rows);  // parts proved implied
+  for (std::size_t e = 0; e < rows; ++e) {
+    if (premise[e]) proven[e] = trivial_certificate(ground_.elementary(static_cast<int>(e)));
+  }
   bool seeded = false;
-  while (!open.empty()) {
+  bool single = false;  // as in closure
+  for (;;) {
+    // Statements whose every part is proved are forced.
+    std::erase_if(open, [&](std::size_t i) {
+      if (!std::all_of(parts[i].begin(), parts[i].end(),
+                       [&](int e) { return proven[static_cast<std::size_t>(e)].has_value(); })) {
+        return false;
+      }
+      out.forced.push_back(i);
+      std::vector<Certificate> certificates;
+      for (int e : parts[i]) certificates.push_back(*proven[static_cast<std::size_t>(e)]);
+      out.certificates.push_back(std::move(certificates));
+      return true;
+    });
+    if (open.empty()) break;
     std::vector<int> asked;
     for (std::size_t i : open) {
       for (int e : parts[i]) {
         const auto r = static_cast<std::size_t>(e);
-        if (premise[r] || marked[r]) continue;
+        if (proven[r] || marked[r]) continue;
         marked[r] = 1;
         asked.push_back(e);
       }
     }
     for (int e : asked) marked[static_cast<std::size_t>(e)] = 0;
-    Step step;
-    if (!asked.empty()) {
-      if (deadline && Clock::now() >= *deadline) {
-        out.undecided = open;
-        break;
-      }
-      if (!seeded && seed_model(asked, premise, step)) {
-        ++stats_.models_seeded;
-      } else {
-        step = solve(asked, premise, deadline);
-        ++out.lps;
-      }
-      seeded = true;
-    } else {
-      step.kind = Step::Kind::certificate;  // every part a premise
+    if (deadline && Clock::now() >= *deadline) {
+      out.undecided.insert(out.undecided.end(), open.begin(), open.end());
+      break;
     }
+    Step step;
+    if (!seeded && seed_model(asked, premise, step)) {
+      ++stats_.models_seeded;
+    } else {
+      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+      ++out.lps;
+    }
+    seeded = true;
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 1;
       std::erase_if(open, [&](std::size_t i) {
@@ -363,22 +386,34 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
       for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 0;
       for (std::size_t s = 0; s < sum.size(); ++s) sum[s] += step.model[s];
     } else if (step.kind == Step::Kind::certificate) {
-      for (std::size_t i : open) {
-        out.forced.push_back(i);
-        std::vector<Certificate> certificates;
-        for (int e : parts[i]) {
-          const ci::Statement& u = ground_.elementary(e);
-          certificates.push_back(premise[static_cast<std::size_t>(e)] ? trivial_certificate(u)
-                                                                      : step.certificate.for_target(u));
-        }
-        out.certificates.push_back(std::move(certificates));
+      for (const Term& t : step.certificate.targets) {
+        proven[static_cast<std::size_t>(ground_.index(t.part))] = step.certificate.for_target(t.part);
       }
-      open.clear();
+    } else if (!single && asked.size() > 1 && !(deadline && Clock::now() >= *deadline)) {
+      single = true;
     } else {
-      out.undecided = open;
-      break;
+      // Nothing checked for this part: its statements stay undecided.
+      const int e = asked.front();
+      std::erase_if(open, [&](std::size_t i) {
+        if (std::find(parts[i].begin(), parts[i].end(), e) == parts[i].end()) return false;
+        out.undecided.push_back(i);
+        return true;
+      });
     }
   }
+  // Forced statements in the order of the failing list, their certificates with them.
+  std::vector<std::size_t> order(out.forced.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return out.forced[x] < out.forced[y]; });
+  std::vector<std::size_t> forced;
+  std::vector<std::vector<Certificate>> certificates;
+  for (std::size_t i : order) {
+    forced.push_back(out.forced[i]);
+    certificates.push_back(std::move(out.certificates[i]));
+  }
+  out.forced = std::move(forced);
+  out.certificates = std::move(certificates);
+  std::sort(out.undecided.begin(), out.undecided.end());
   if (!out.forced.empty()) {
     out.verdict = Verdict::implied;
   } else if (out.undecided.empty() && check_model(ground_.n(), sum, premises, failing)) {

@@ -127,8 +127,10 @@ class Engine {
   };
   std::vector<char> premise_rows(std::span<const ci::Statement> premises) const;
   void set_premises(const std::vector<char>& premise);
-  // Maximise Σ <m,u_e> over e in `asked` (none a premise), each at most 1.
-  Step solve(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline);
+  // Maximise Σ <m,u_e> over e in `asked` (none a premise), each at most 1;
+  // a model's positive rows are looked for among `report`.
+  Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+             Deadline deadline);
   bool read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   // The model of indicator functions of up-sets (no LP); false if it
   // refutes nothing asked.
