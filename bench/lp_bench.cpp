@@ -5,13 +5,15 @@
 //   lp_bench [--skip-10] [--glpsol PATH]
 //
 // With --glpsol, the N = 8 LP of one statement is also written in CPLEX LP
-// format and solved by that program once, for comparison.
+// format (in the temporary directory) and solved by that program once, for
+// comparison.
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -133,9 +135,10 @@ int main(int argc, char** argv) {
     if (!glpsol.empty()) {
       const std::vector<Statement> p = random_premises(eight.ground(), 12, random);
       const Statement target = random_elementary(eight.ground(), random);
-      eight.write_lp(p, target, "lp_bench_n8.lp");
+      const std::string path = (std::filesystem::temp_directory_path() / "lp_bench_n8.lp").string();
+      eight.write_lp(p, target, path.c_str());
       start = Clock::now();
-      const std::string command = glpsol + " --lp lp_bench_n8.lp > /dev/null";
+      const std::string command = glpsol + " --lp " + path + " > /dev/null";
       const int status = std::system(command.c_str());
       std::printf("N=8 one statement by glpsol --lp (cold, a new process): %.3f s, status %d\n", since(start), status);
       start = Clock::now();

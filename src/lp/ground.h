@@ -12,8 +12,8 @@
 namespace imset::lp {
 
 inline constexpr int min_variables = 2;
-// Past this the LP has C(N,2)·2^(N−2) rows (135,168 at N = 13) and each
-// question takes minutes; see bench/README.md.
+// Past this the LP has C(N,2)·2^(N−2) rows (159,744 at N = 13) and each
+// question would take long; untimed past 10, see bench/README.md.
 inline constexpr int max_variables = 12;
 
 // Whether s is a statement over {0..n-1}: A and B nonempty and disjoint, C
