@@ -1,0 +1,445 @@
+#include "lp/engine.h"
+
+#include <glpk.h>
+
+#include <algorithm>
+#include <bit>
+#include <stdexcept>
+
+#include "lp/rational.h"
+
+namespace imset::lp {
+namespace {
+
+double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+Certificate trivial_certificate(const ci::Statement& part) { return Certificate{part, 1, {}, {Term{part, 1}}}; }
+
+// v += c·u(e) on the subsets, in any number type.
+template <typename Number, typename Coefficient>
+void add_imset(std::vector<Number>& v, const ci::Statement& e, const Coefficient& c) {
+  v[e.a | e.b | e.c] += c;
+  v[e.c] += c;
+  v[e.a | e.c] -= c;
+  v[e.b | e.c] -= c;
+}
+
+}  // namespace
+
+Certificate JointCertificate::for_target(const ci::Statement& target) const {
+  Certificate out{target, 0, z, y};
+  for (const Term& t : targets) {
+    if (t.part == target) {
+      out.k = t.coefficient;
+    } else {
+      out.z.push_back(t);
+    }
+  }
+  return out;
+}
+
+Certificate Closure::certificate(const Ground& ground, int e) const {
+  const auto i = static_cast<std::size_t>(e);
+  if (fate[i] == Fate::premise) return trivial_certificate(ground.elementary(e));
+  if (fate[i] != Fate::implied) throw std::logic_error("no certificate: the statement is not implied");
+  return proofs[static_cast<std::size_t>(source[i])].for_target(ground.elementary(e));
+}
+
+const Values* Closure::witness(int e) const {
+  const auto i = static_cast<std::size_t>(e);
+  return fate[i] == Fate::refuted ? &models[static_cast<std::size_t>(source[i])] : nullptr;
+}
+
+struct Engine::Lp {
+  glp_prob* problem = glp_create_prob();
+  glp_smcp parameters{};
+  ~Lp() { glp_delete_prob(problem); }
+};
+
+Engine::Engine(int n) : ground_(n), lp_(std::make_unique<Lp>()) {
+  const int subsets = ground_.subset_count();
+  column_of_.assign(static_cast<std::size_t>(subsets), 0);
+  subset_of_column_.push_back(0);
+  for (ci::Mask s = 0; s < static_cast<ci::Mask>(subsets); ++s) {
+    if (std::popcount(s) < 2) continue;
+    column_of_[s] = static_cast<int>(subset_of_column_.size());
+    subset_of_column_.push_back(s);
+  }
+  glp_prob* p = lp_->problem;
+  glp_set_obj_dir(p, GLP_MAX);
+  const int rows = ground_.elementary_count();
+  const int columns = static_cast<int>(subset_of_column_.size()) - 1;
+  glp_add_rows(p, rows);
+  glp_add_cols(p, columns);
+  for (int j = 1; j <= columns; ++j) glp_set_col_bnds(p, j, GLP_FR, 0.0, 0.0);
+  std::vector<int> ia{0};
+  std::vector<int> ja{0};
+  std::vector<double> ar{0.0};
+  for (int e = 0; e < rows; ++e) {
+    const ci::Statement& u = ground_.elementary(e);
+    glp_set_row_bnds(p, e + 1, GLP_LO, 0.0, 0.0);
+    const ci::Mask sets[4] = {u.a | u.b | u.c, u.c, u.a | u.c, u.b | u.c};
+    const double signs[4] = {1.0, 1.0, -1.0, -1.0};
+    for (int i = 0; i < 4; ++i) {
+      const int j = column_of_[sets[i]];
+      if (j == 0) continue;
+      ia.push_back(e + 1);
+      ja.push_back(j);
+      ar.push_back(signs[i]);
+    }
+  }
+  glp_load_matrix(p, static_cast<int>(ia.size()) - 1, ia.data(), ja.data(), ar.data());
+  // m = 0 is feasible: every row basic, every column nonbasic at 0.
+  glp_std_basis(p);
+  glp_init_smcp(&lp_->parameters);
+  lp_->parameters.msg_lev = GLP_MSG_OFF;
+  lp_->parameters.presolve = GLP_OFF;
+}
+
+Engine::~Engine() = default;
+
+std::vector<char> Engine::premise_rows(std::span<const ci::Statement> premises) const {
+  std::vector<char> premise(static_cast<std::size_t>(ground_.elementary_count()), 0);
+  for (const ci::Statement& s : premises) {
+    for (int e : ground_.parts(s)) premise[static_cast<std::size_t>(e)] = 1;
+  }
+  return premise;
+}
+
+void Engine::set_premises(const std::vector<char>& premise) {
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    glp_set_row_bnds(lp_->problem, e + 1, premise[static_cast<std::size_t>(e)] ? GLP_FX : GLP_LO, 0.0, 0.0);
+  }
+}
+
+Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>& report,
+                           const std::vector<char>& premise, Deadline deadline) {
+  glp_prob* p = lp_->problem;
+  std::vector<double> objective(static_cast<std::size_t>(ground_.subset_count()), 0.0);
+  for (int e : asked) {
+    glp_set_row_bnds(p, e + 1, GLP_DB, 0.0, 1.0);
+    add_imset(objective, ground_.elementary(e), 1.0);
+  }
+  for (std::size_t j = 1; j < subset_of_column_.size(); ++j) {
+    glp_set_obj_coef(p, static_cast<int>(j), objective[subset_of_column_[j]]);
+  }
+  glp_smcp parameters = lp_->parameters;
+  parameters.meth = dual_ ? GLP_DUALP : GLP_PRIMAL;
+  Step step;
+  bool solved = false;
+  if (deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+    parameters.tm_lim = static_cast<int>(std::clamp<long long>(left, 0, 1'000'000'000));
+  }
+  if (!deadline || parameters.tm_lim > 0) {
+    const auto start = Clock::now();
+    ++stats_.lps;
+    int status = glp_simplex(p, &parameters);
+    if (status != 0 && status != GLP_ETMLIM) {
+      // A basis GLPK cannot factorise: start again from m = 0.
+      glp_std_basis(p);
+      status = glp_simplex(p, &parameters);
+    }
+    stats_.simplex_seconds += seconds_since(start);
+    solved = status == 0 && glp_get_status(p) == GLP_OPT;
+  }
+  if (solved) {
+    const auto start = Clock::now();
+    const bool positive = glp_get_obj_val(p) > 1e-6;
+    const bool read =
+        !skip_floating_ && ((positive ? read_model(report, premise, step) : read_certificate(asked, premise, step)) ||
+                            (positive ? read_certificate(asked, premise, step) : read_model(report, premise, step)));
+    if (read) {
+      ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
+    } else {
+      // The rational simplex, from the basis the floating one ended in.
+      ++stats_.exact_runs;
+      if (glp_exact(p, &parameters) == 0 && glp_get_status(p) == GLP_OPT) {
+        if (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step)) {
+          ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+        }
+      }
+    }
+    stats_.certify_seconds += seconds_since(start);
+  }
+  if (step.kind == Step::Kind::undecided) ++stats_.undecided;
+  for (int e : asked) glp_set_row_bnds(p, e + 1, GLP_LO, 0.0, 0.0);
+  return step;
+}
+
+bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
+  glp_prob* p = lp_->problem;
+  const std::size_t columns = subset_of_column_.size() - 1;
+  std::vector<double> x(columns);
+  for (std::size_t j = 1; j <= columns; ++j) x[j - 1] = glp_get_col_prim(p, static_cast<int>(j));
+  std::vector<Integer> scaled;
+  if (!integers_from_doubles(x, scaled)) return false;
+  Integer divisor = 0;
+  for (const Integer& v : scaled) mpz_gcd(divisor.get_mpz_t(), divisor.get_mpz_t(), v.get_mpz_t());
+  if (divisor == 0) return false;
+  Values m(static_cast<std::size_t>(ground_.subset_count()));
+  for (std::size_t j = 1; j <= columns; ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
+  return accept_model(std::move(m), asked, premise, step);
+}
+
+bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
+  // m_T(S) = [T ⊆ S] is supermodular, and <m_T, u(a,b|K)> = 1 exactly when
+  // {a,b} ⊆ T ⊆ abK, else 0. The sum of those zero on every premise part
+  // is a model refuting every statement one of them is positive on,
+  // without an LP; with few premises that is most statements.
+  std::vector<std::pair<ci::Mask, ci::Mask>> parts;  // (ab, abK) of each premise part
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    if (!premise[static_cast<std::size_t>(e)]) continue;
+    const ci::Statement& u = ground_.elementary(e);
+    parts.emplace_back(u.a | u.b, u.elements());
+  }
+  const auto subsets = static_cast<ci::Mask>(ground_.subset_count());
+  std::vector<long> sum(subsets, 0);
+  bool any = false;
+  for (ci::Mask t = 0; t < subsets; ++t) {
+    if (std::popcount(t) < 2) continue;
+    const bool zero = std::none_of(parts.begin(), parts.end(),
+                                   [t](const auto& part) { return (part.first & ~t) == 0 && (t & ~part.second) == 0; });
+    if (!zero) continue;
+    any = true;
+    for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];
+  }
+  if (!any) return false;
+  Values m(sum.begin(), sum.end());
+  return accept_model(std::move(m), asked, premise, step);
+}
+
+bool Engine::accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
+  // Exactly: supermodular, zero on the premises.
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    const int sign = sgn(product(m, ground_.elementary(e)));
+    if (sign < 0 || (sign != 0 && premise[static_cast<std::size_t>(e)])) return false;
+  }
+  std::vector<int> positive;
+  for (int e : asked) {
+    if (sgn(product(m, ground_.elementary(e))) > 0) positive.push_back(e);
+  }
+  if (positive.empty()) return false;
+  step.kind = Step::Kind::model;
+  step.model = std::move(m);
+  step.positive = std::move(positive);
+  return true;
+}
+
+bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
+  // At the optimum the objective Σ_asked u_e equals Σ_e λ_e u_e on the
+  // columns (λ the row duals, <= 0 on rows at their lower bound): so
+  // Σ_asked (1 − λ_e) u_e + Σ_others (−λ_e) u_e = Σ_premises λ_h u_h.
+  glp_prob* p = lp_->problem;
+  const int rows = ground_.elementary_count();
+  std::vector<double> duals(static_cast<std::size_t>(rows) + 1);
+  for (int e = 0; e < rows; ++e) duals[static_cast<std::size_t>(e)] = glp_get_row_dual(p, e + 1);
+  duals.back() = 1.0;
+  std::vector<Integer> scaled;
+  if (!integers_from_doubles(duals, scaled)) return false;
+  const Integer& one = scaled.back();
+  std::vector<char> is_asked(static_cast<std::size_t>(rows), 0);
+  for (int e : asked) is_asked[static_cast<std::size_t>(e)] = 1;
+  JointCertificate certificate;
+  std::vector<Integer> sum(static_cast<std::size_t>(ground_.subset_count()));
+  for (int e = 0; e < rows; ++e) {
+    const auto i = static_cast<std::size_t>(e);
+    const ci::Statement& u = ground_.elementary(e);
+    if (premise[i]) {
+      if (scaled[i] != 0) certificate.y.push_back(Term{u, scaled[i]});
+      add_imset(sum, u, -scaled[i]);
+    } else if (is_asked[i]) {
+      Integer k = one - scaled[i];
+      if (k < 1) return false;
+      add_imset(sum, u, k);
+      certificate.targets.push_back(Term{u, std::move(k)});
+    } else if (scaled[i] != 0) {
+      if (scaled[i] > 0) return false;
+      certificate.z.push_back(Term{u, -scaled[i]});
+      add_imset(sum, u, -scaled[i]);
+    }
+  }
+  if (std::any_of(sum.begin(), sum.end(), [](const Integer& v) { return v != 0; })) return false;
+  step.kind = Step::Kind::certificate;
+  step.certificate = std::move(certificate);
+  return true;
+}
+
+Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadline) {
+  const std::vector<char> premise = premise_rows(premises);
+  set_premises(premise);
+  const int rows = ground_.elementary_count();
+  Closure c;
+  c.fate.assign(static_cast<std::size_t>(rows), Closure::Fate::undecided);
+  c.source.assign(static_cast<std::size_t>(rows), -1);
+  std::vector<int> asked;
+  for (int e = 0; e < rows; ++e) {
+    if (premise[static_cast<std::size_t>(e)]) {
+      c.fate[static_cast<std::size_t>(e)] = Closure::Fate::premise;
+    } else {
+      asked.push_back(e);
+    }
+  }
+  bool seeded = false;
+  // After a joint question fails its checks, one statement at a time: its
+  // optimum is an extreme ray, with smaller denominators.
+  bool single = false;
+  while (!asked.empty()) {
+    if (deadline && Clock::now() >= *deadline) {
+      c.timed_out = true;
+      break;
+    }
+    Step step;
+    if (!seeded && seed_model(asked, premise, step)) {
+      ++stats_.models_seeded;
+    } else {
+      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+      ++c.lps;
+    }
+    seeded = true;
+    if (step.kind == Step::Kind::model) {
+      for (int e : step.positive) {
+        c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
+        c.source[static_cast<std::size_t>(e)] = static_cast<int>(c.models.size());
+      }
+      c.models.push_back(std::move(step.model));
+    } else if (step.kind == Step::Kind::certificate) {
+      for (const Term& t : step.certificate.targets) {
+        const int e = ground_.index(t.part);
+        c.fate[static_cast<std::size_t>(e)] = Closure::Fate::implied;
+        c.source[static_cast<std::size_t>(e)] = static_cast<int>(c.proofs.size());
+      }
+      c.proofs.push_back(std::move(step.certificate));
+    } else if (deadline && Clock::now() >= *deadline) {
+      c.timed_out = true;
+      break;
+    } else if (!single && asked.size() > 1) {
+      single = true;
+    } else {
+      asked.erase(asked.begin());  // left undecided
+    }
+    std::erase_if(asked, [&](int e) { return c.fate[static_cast<std::size_t>(e)] != Closure::Fate::undecided; });
+  }
+  return c;
+}
+
+Structural Engine::structural(std::span<const ci::Statement> premises, std::span<const ci::Statement> failing,
+                              Deadline deadline) {
+  const std::vector<char> premise = premise_rows(premises);
+  set_premises(premise);
+  std::vector<std::vector<int>> parts;
+  for (const ci::Statement& s : failing) parts.push_back(ground_.parts(s));
+  std::vector<std::size_t> open(failing.size());
+  for (std::size_t i = 0; i < open.size(); ++i) open[i] = i;
+  Structural out;
+  Values sum(static_cast<std::size_t>(ground_.subset_count()));
+  const auto rows = static_cast<std::size_t>(ground_.elementary_count());
+  std::vector<char> marked(rows, 0);
+  std::vector<std::optional<Certificate>> proven(rows);  // parts proved implied
+  for (std::size_t e = 0; e < rows; ++e) {
+    if (premise[e]) proven[e] = trivial_certificate(ground_.elementary(static_cast<int>(e)));
+  }
+  bool seeded = false;
+  bool single = false;  // as in closure
+  for (;;) {
+    // Statements whose every part is proved are forced.
+    std::erase_if(open, [&](std::size_t i) {
+      if (!std::all_of(parts[i].begin(), parts[i].end(),
+                       [&](int e) { return proven[static_cast<std::size_t>(e)].has_value(); })) {
+        return false;
+      }
+      out.forced.push_back(i);
+      std::vector<Certificate> certificates;
+      for (int e : parts[i]) certificates.push_back(*proven[static_cast<std::size_t>(e)]);
+      out.certificates.push_back(std::move(certificates));
+      return true;
+    });
+    if (open.empty()) break;
+    std::vector<int> asked;
+    for (std::size_t i : open) {
+      for (int e : parts[i]) {
+        const auto r = static_cast<std::size_t>(e);
+        if (proven[r] || marked[r]) continue;
+        marked[r] = 1;
+        asked.push_back(e);
+      }
+    }
+    for (int e : asked) marked[static_cast<std::size_t>(e)] = 0;
+    if (deadline && Clock::now() >= *deadline) {
+      out.undecided.insert(out.undecided.end(), open.begin(), open.end());
+      break;
+    }
+    Step step;
+    if (!seeded && seed_model(asked, premise, step)) {
+      ++stats_.models_seeded;
+    } else {
+      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+      ++out.lps;
+    }
+    seeded = true;
+    if (step.kind == Step::Kind::model) {
+      for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 1;
+      std::erase_if(open, [&](std::size_t i) {
+        return std::any_of(parts[i].begin(), parts[i].end(),
+                           [&](int e) { return marked[static_cast<std::size_t>(e)]; });
+      });
+      for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 0;
+      for (std::size_t s = 0; s < sum.size(); ++s) sum[s] += step.model[s];
+    } else if (step.kind == Step::Kind::certificate) {
+      for (const Term& t : step.certificate.targets) {
+        proven[static_cast<std::size_t>(ground_.index(t.part))] = step.certificate.for_target(t.part);
+      }
+    } else if (!single && asked.size() > 1 && !(deadline && Clock::now() >= *deadline)) {
+      single = true;
+    } else {
+      // Nothing checked for this part: its statements stay undecided.
+      const int e = asked.front();
+      std::erase_if(open, [&](std::size_t i) {
+        if (std::find(parts[i].begin(), parts[i].end(), e) == parts[i].end()) return false;
+        out.undecided.push_back(i);
+        return true;
+      });
+    }
+  }
+  // Forced statements in the order of the failing list, their certificates with them.
+  std::vector<std::size_t> order(out.forced.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return out.forced[x] < out.forced[y]; });
+  std::vector<std::size_t> forced;
+  std::vector<std::vector<Certificate>> certificates;
+  for (std::size_t i : order) {
+    forced.push_back(out.forced[i]);
+    certificates.push_back(std::move(out.certificates[i]));
+  }
+  out.forced = std::move(forced);
+  out.certificates = std::move(certificates);
+  std::sort(out.undecided.begin(), out.undecided.end());
+  if (!out.forced.empty()) {
+    out.verdict = Verdict::implied;
+  } else if (out.undecided.empty() && check_model(ground_.n(), sum, premises, failing)) {
+    out.verdict = Verdict::not_implied;
+    out.witness = std::move(sum);
+  } else {
+    out.verdict = Verdict::undecided;
+  }
+  return out;
+}
+
+void Engine::write_lp(std::span<const ci::Statement> premises, const ci::Statement& target, const char* path) {
+  set_premises(premise_rows(premises));
+  const int t = ground_.index(target);
+  glp_prob* p = lp_->problem;
+  glp_set_row_bnds(p, t + 1, GLP_DB, 0.0, 1.0);
+  std::vector<double> objective(static_cast<std::size_t>(ground_.subset_count()), 0.0);
+  add_imset(objective, target, 1.0);
+  for (std::size_t j = 1; j < subset_of_column_.size(); ++j) {
+    glp_set_obj_coef(p, static_cast<int>(j), objective[subset_of_column_[j]]);
+  }
+  // Without GLPK's line on the terminal.
+  const int terminal = glp_term_out(GLP_OFF);
+  glp_write_lp(p, nullptr, path);
+  glp_term_out(terminal);
+  glp_set_row_bnds(p, t + 1, GLP_LO, 0.0, 0.0);
+}
+
+}  // namespace imset::lp

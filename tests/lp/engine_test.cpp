@@ -1,0 +1,123 @@
+// The LP engine on facts small enough to know by hand, and its checkers
+// against answers broken on purpose.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <stdexcept>
+#include <vector>
+
+#include "lp/check.h"
+#include "lp/engine.h"
+
+namespace {
+
+using imset::ci::Mask;
+using imset::ci::Statement;
+using namespace imset::lp;
+
+Statement st(Mask a, Mask b, Mask c = 0) { return imset::ci::make_statement(a, b, c); }
+constexpr Mask bit(int i) { return Mask{1} << i; }
+
+TEST(Engine, ContractionAndDecompositionAreProved) {
+  Engine engine(3);
+  // 0 ⊥ 1 and 0 ⊥ 2 | 1 give 0 ⊥ 2.
+  const std::vector<Statement> premises{st(bit(0), bit(1)), st(bit(0), bit(2), bit(1))};
+  const Structural answer = engine.implies(premises, st(bit(0), bit(2)));
+  ASSERT_EQ(answer.verdict, Verdict::implied);
+  ASSERT_EQ(answer.certificates.size(), 1U);
+  ASSERT_EQ(answer.certificates[0].size(), 1U);
+  EXPECT_TRUE(check_certificate(3, answer.certificates[0][0], premises, st(bit(0), bit(2))));
+}
+
+TEST(Engine, IntersectionFailsWithAModel) {
+  Engine engine(3);
+  const std::vector<Statement> premises{st(bit(0), bit(1), bit(2)), st(bit(0), bit(2), bit(1))};
+  const Statement target = st(bit(0), bit(1));
+  const Structural answer = engine.implies(premises, target);
+  ASSERT_EQ(answer.verdict, Verdict::not_implied);
+  ASSERT_TRUE(answer.witness);
+  EXPECT_TRUE(check_model(3, *answer.witness, premises, std::vector<Statement>{target}));
+}
+
+// m(S) = C(|S|,2): every elementary product is 1.
+Values pairs_function(int n) {
+  Values m(std::size_t{1} << n);
+  for (std::size_t s = 0; s < m.size(); ++s) {
+    const int k = std::popcount(s);
+    m[s] = k * (k - 1) / 2;
+  }
+  return m;
+}
+
+std::vector<Statement> every_elementary(int n) {
+  std::vector<Statement> all;
+  const Ground ground(n);
+  for (int e = 0; e < ground.elementary_count(); ++e) all.push_back(ground.elementary(e));
+  return all;
+}
+
+TEST(CheckModel, RejectsEachBrokenCondition) {
+  const std::vector<Statement> none;
+  const std::vector<Statement> all = every_elementary(4);
+  Values m = pairs_function(4);
+  ASSERT_TRUE(check_model(4, m, none, all));
+  // Not supermodular: the product of 0,1|23 becomes -1.
+  Values broken = m;
+  broken[0b1111] -= 2;
+  EXPECT_FALSE(check_model(4, broken, none, none));
+  // Not standardised: a singleton's value (the products do not see it).
+  broken = m;
+  broken[0b0100] = 1;
+  for (std::size_t s = 0; s < broken.size(); ++s) {
+    if ((s & 0b0100) != 0 && s != 0b0100) broken[s] += 1;
+  }
+  EXPECT_FALSE(check_model(4, broken, none, all));
+  // A statement said to hold is nonzero; one said to fail is zero.
+  EXPECT_FALSE(check_model(4, m, std::vector<Statement>{st(bit(0), bit(1), bit(2))}, none));
+  EXPECT_FALSE(check_model(4, Values(16), none, std::vector<Statement>{st(bit(0), bit(1))}));
+  // The wrong number of values.
+  EXPECT_FALSE(check_model(3, m, none, none));
+}
+
+TEST(CheckCertificate, RejectsEachBrokenCondition) {
+  Engine engine(3);
+  const std::vector<Statement> premises{st(bit(0), bit(1)), st(bit(0), bit(2), bit(1))};
+  const Statement target = st(bit(0), bit(2));
+  const Structural answer = engine.implies(premises, target);
+  ASSERT_EQ(answer.verdict, Verdict::implied);
+  const Certificate good = answer.certificates[0][0];
+  ASSERT_TRUE(check_certificate(3, good, premises, target));
+  EXPECT_FALSE(check_certificate(3, good, premises, st(bit(0), bit(1), bit(2))));
+  // A wrong coefficient breaks the identity.
+  Certificate broken = good;
+  ASSERT_FALSE(broken.y.empty());
+  broken.y[0].coefficient += 1;
+  EXPECT_FALSE(check_certificate(3, broken, premises, target));
+  // The identity kept, but a z below zero: +u(e) and −u(e).
+  const Statement other = st(bit(1), bit(2));
+  broken = good;
+  broken.z.push_back(Term{other, -1});
+  broken.z.push_back(Term{other, 1});
+  EXPECT_FALSE(check_certificate(3, broken, premises, target));
+  // The identity kept, but k = 0: the target's term moved into z.
+  broken = good;
+  broken.z.push_back(Term{target, broken.k});
+  broken.k = 0;
+  EXPECT_FALSE(check_certificate(3, broken, premises, target));
+  // The identity kept, but a y term on a part that is no premise.
+  broken = good;
+  broken.z.push_back(Term{other, 1});
+  broken.y.push_back(Term{other, 1});
+  EXPECT_FALSE(check_certificate(3, broken, premises, target));
+  // Without the premise it leans on.
+  EXPECT_FALSE(check_certificate(3, good, std::vector<Statement>{premises[0]}, target));
+}
+
+TEST(Engine, RefusesGroundSetsOutsideItsRange) {
+  EXPECT_THROW(Engine(1), std::invalid_argument);
+  EXPECT_THROW(Engine(max_variables + 1), std::invalid_argument);
+  Engine engine(3);
+  EXPECT_THROW(engine.closure(std::vector<Statement>{st(bit(0), bit(3))}), std::invalid_argument);
+}
+
+}  // namespace
