@@ -26,9 +26,12 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-Variables::Variables() {
-  for (int i = 0; i < max_variables; ++i) names_.push_back(std::string(1, static_cast<char>('0' + i)));
-  index_characters();
+Variables Variables::digits(int n) {
+  std::vector<std::string> names;
+  for (int i = 0; i < n; ++i) names.emplace_back(1, static_cast<char>('0' + i));
+  Variables variables(std::move(names));
+  variables.declared_ = false;
+  return variables;
 }
 
 Variables::Variables(std::vector<std::string> names) : names_(std::move(names)), declared_(true) {

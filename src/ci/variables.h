@@ -13,13 +13,21 @@ namespace imset::ci {
 
 using Mask = std::uint32_t;
 
-// The shipped rays answer questions over at most five variables.
-inline constexpr int max_variables = 5;
+// The most variables a question may have: past it the linear programs
+// grow beyond what answers in reasonable time (C(N,2)·2^(N-2) elementary
+// imsets).
+inline constexpr int max_variables = 12;
+// Without declared names the variables are digits, at least this many
+// (the five-element tables), more when a statement names a higher one.
+inline constexpr int least_digits = 5;
+inline constexpr int max_digits = 10;
 
 class Variables {
  public:
-  // Undeclared: the variables 0 to max_variables - 1, named by their digits.
-  Variables();
+  // Undeclared: the variables 0 to least_digits - 1, named by their digits.
+  Variables() : Variables(digits(least_digits)) {}
+  // Undeclared: the variables 0 to n - 1, named by their digits.
+  static Variables digits(int n);
   // Declared names, in order; they must be valid (see declaration_fault).
   explicit Variables(std::vector<std::string> names);
 

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -30,7 +32,7 @@ void add_command_line_query(std::string_view text, std::uint32_t index, QueryInp
       inputs.errors.push_back(name + ": the query names no statement");
       break;
     case LineKind::query:
-      inputs.queries.push_back({std::move(query), source, index, 0});
+      add_query(std::move(query), source, index, 0, inputs);
       break;
     case LineKind::error:
       inputs.errors.push_back(name + ":" + std::to_string(error.column) + ": " + error.message);
@@ -110,6 +112,26 @@ QueryLineReader::Next QueryLineReader::next(QueryLine& line, std::string& error)
   return Next::read_error;
 }
 
+void add_query(Query query, std::uint32_t source, std::uint32_t line, std::uint32_t read_in, QueryInputs& inputs) {
+  std::uint32_t variables = read_in;
+  if (!inputs.variables[read_in].declared()) {
+    ci::Mask named = 0;
+    for (const auto* list : {&query.holds, &query.fails}) {
+      for (const ci::Statement& s : *list) named |= s.elements();
+    }
+    const int n = std::max(ci::least_digits, static_cast<int>(std::bit_width(named)));
+    if (n != inputs.variables[read_in].size()) {
+      std::uint32_t& index = inputs.digits_index[static_cast<std::size_t>(n)];
+      if (index == 0) {
+        inputs.variables.push_back(ci::Variables::digits(n));
+        index = static_cast<std::uint32_t>(inputs.variables.size() - 1);
+      }
+      variables = index;
+    }
+  }
+  inputs.queries.push_back({std::move(query), source, line, variables});
+}
+
 std::uint32_t add_variables(const ci::Variables& variables, QueryInputs& inputs) {
   if (inputs.variables.back() != variables) inputs.variables.push_back(variables);
   return static_cast<std::uint32_t>(inputs.variables.size() - 1);
@@ -146,7 +168,7 @@ void add_query_file(const std::string& path, QueryInputs& inputs) {
     if (line.kind == LineKind::declaration) {
       variables = add_variables(reader.variables(), inputs);
     } else if (line.kind == LineKind::query) {
-      inputs.queries.push_back({std::move(line.query), source, line.number, variables});
+      add_query(std::move(line.query), source, line.number, variables, inputs);
     } else if (++errors > errors_per_source) {
       inputs.errors.push_back(reader.name() + ": more errors follow; stopped looking");
       return;

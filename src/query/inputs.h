@@ -4,6 +4,7 @@
 // with the comments and blank lines around them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,6 +37,8 @@ struct QueryInputs {
   // digits, or --variables), then each declaration read.
   std::vector<ci::Variables> variables{ci::Variables()};
   std::vector<Source> sources;
+  // Where digits(n) stands in `variables`, once a query needed it; 0 not yet.
+  std::array<std::uint32_t, ci::max_digits + 1> digits_index{};
   std::vector<SourcedQuery> queries;
   std::vector<std::string> errors;  // "NAME:LINE:COLUMN: message", in input order
   std::vector<std::string> warnings;
@@ -93,6 +96,11 @@ class QueryLineReader {
 
 // Adds a source; its index.
 std::uint32_t add_source(const std::string& name, SourceKind kind, QueryInputs& inputs);
+
+// Adds a query read in the names of inputs.variables[read_in]. Without
+// declared names it is answered over the digits up to its highest element,
+// at least five of them.
+void add_query(Query query, std::uint32_t source, std::uint32_t line, std::uint32_t read_in, QueryInputs& inputs);
 
 // The index of these names in inputs.variables, added if they are new.
 std::uint32_t add_variables(const ci::Variables& variables, QueryInputs& inputs);

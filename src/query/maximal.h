@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ci/statement.h"
+#include "lp/ground.h"
 #include "tables/row_set.h"
 
 namespace imset::query {
@@ -14,5 +15,12 @@ namespace imset::query {
 // The maximal statements over the variables of `ground` whose parts are
 // all in `zeros`, in canonical order.
 std::vector<ci::Statement> maximal_statements(const RowSet& zeros, ci::Mask ground);
+
+// Past this many variables the statements (4^N of them) are not listed.
+inline constexpr int max_listed_variables = 10;
+
+// The same over any number of variables: `zero` says, by the ground's
+// elementary index, which elementary statements hold.
+std::vector<ci::Statement> maximal_statements(const lp::Ground& ground, const std::vector<char>& zero);
 
 }  // namespace imset::query

@@ -1,10 +1,13 @@
 #include "query/report.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "query/maximal.h"
+#include "lp/check.h"
 #include "query/statement.h"
 #include "tables/imsets.h"
 #include "tables/renamings.h"
@@ -53,85 +56,78 @@ void write_source(Output& out, const QueryInputs& inputs, const SourcedQuery& qu
   }
 }
 
-RowSet zero_rows(const std::array<std::int64_t, subset_count>& values) {
-  const auto products = exact_imset_values(values);
-  RowSet zeros;
-  for (int p = 0; p < elementary_count; ++p) {
-    if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
+// The subsets of two or more variables in the order values are shown: by
+// size, then lexicographically ({0,1}, {0,2}, ..., {0,1,2}, ...).
+std::vector<ci::Mask> shown_subsets(int n) {
+  std::vector<ci::Mask> masks;
+  for (ci::Mask m = 0; m < (ci::Mask{1} << n); ++m) {
+    if (std::popcount(m) >= 2) masks.push_back(m);
   }
-  return zeros;
+  const auto elements = [](ci::Mask m) {
+    std::vector<int> list;
+    for (; m != 0; m &= m - 1) list.push_back(std::countr_zero(m));
+    return list;
+  };
+  std::ranges::sort(masks, [&](ci::Mask x, ci::Mask y) {
+    return std::popcount(x) != std::popcount(y) ? std::popcount(x) < std::popcount(y) : elements(x) < elements(y);
+  });
+  return masks;
 }
 
 // "{0,1}=1 {0,2}=0 ...": the values on the subsets of two or more
 // variables; the empty set and the singletons are 0.
-void write_values(Output& out, const std::array<std::int64_t, subset_count>& values, const ci::Variables& variables) {
+void write_values(Output& out, const lp::Values& values, const ci::Variables& variables) {
   const char* separator = "";
-  for (std::size_t k = 0; k < subset_count; ++k) {
-    const unsigned mask = subset_masks[k];
-    if ((mask & ~variables.all()) != 0) continue;
+  for (const ci::Mask mask : shown_subsets(variables.size())) {
     out.write_text(separator);
     out.write_char('{');
     const char* comma = "";
-    for (unsigned rest = mask; rest != 0; rest &= rest - 1) {
+    for (ci::Mask rest = mask; rest != 0; rest &= rest - 1) {
       out.write_text(comma);
       out.write_text(variables.name(std::countr_zero(rest)));
       comma = ",";
     }
     out.write_text("}=");
-    out.write_int(values[k]);
+    out.write_text(values[mask].get_str());
     separator = " ";
   }
 }
 
-void write_witness(Output& out, const RayIndex& index, const Answer& answer, const ci::Variables& variables,
-                   bool with_values) {
-  const auto values = sum_of(index, answer.witness);
+void write_witness(Output& out, const Findings& findings, const ci::Variables& variables, bool with_values) {
   out.write_text("model exists; witness model: ");
-  const Statements holding = maximal_statements(zero_rows(values), variables.all());
-  if (holding.empty()) {
+  if (variables.size() > max_listed_variables) {
+    out.write_text("not listed over more than " + std::to_string(max_listed_variables) + " variables");
+  } else if (findings.witness_holds.empty()) {
     out.write_text("no statement holds");
   } else {
-    write_statements(out, holding, variables);
+    write_statements(out, findings.witness_holds, variables);
   }
-  out.write_text(answer.witness.size() == 1 ? "\n  witness: " : "\n  witness: the sum of ");
-  const char* separator = "";
-  for (const std::uint32_t r : answer.witness) {
-    out.write_text(separator);
-    write_ray(out, index, r);
-    separator = " and ";
+  if (findings.index == nullptr) {
+    out.write_text("\n  witness: found by linear programming and checked exactly");
+  } else {
+    out.write_text(findings.witness_rays.size() == 1 ? "\n  witness: " : "\n  witness: the sum of ");
+    const char* separator = "";
+    for (const std::uint32_t r : findings.witness_rays) {
+      out.write_text(separator);
+      write_ray(out, *findings.index, r);
+      separator = " and ";
+    }
   }
-  if (with_values) {
+  if (with_values && findings.model) {
     out.write_text("\n  values: ");
-    write_values(out, values, variables);
+    write_values(out, *findings.model, variables);
   }
 }
 
-Statements forced_statements(const SourcedQuery& query, const Answer& answer) {
+Statements forced_statements(const SourcedQuery& query, const Findings& findings) {
   Statements forced;
-  for (const std::size_t i : answer.forced) forced.push_back(query.query.fails[i]);
+  for (const std::size_t i : findings.forced) forced.push_back(query.query.fails[i]);
   return forced;
-}
-
-// The maximal statements of the closure that say more than the given ones.
-Statements implied_beyond_given(const QueryRows& rows, const Answer& answer, const ci::Variables& variables) {
-  Statements beyond;
-  for (const ci::Statement& s : maximal_statements(answer.implied, variables.all())) {
-    if (!part_rows(s).is_subset_of(rows.held)) beyond.push_back(s);
-  }
-  return beyond;
 }
 
 nlohmann::ordered_json json_statements(const Statements& statements, const ci::Variables& variables) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const ci::Statement& s : statements) list.push_back(ci::statement_text(s, variables));
-  return list;
-}
-
-nlohmann::ordered_json json_rows(const RowSet& rows, const ci::Variables& variables) {
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  (rows & rows_within(variables.all())).for_each([&](int p) {
-    list.push_back(ci::statement_text(row_statement(p), variables));
-  });
   return list;
 }
 
@@ -143,36 +139,96 @@ nlohmann::ordered_json json_ray(const RayIndex& index, std::uint32_t r) {
           {"values", std::vector<std::int32_t>(values.begin(), values.end())}};
 }
 
+// A number as JSON has it when it fits 64 bits, its decimal text otherwise.
+nlohmann::ordered_json json_integer(const lp::Integer& value) {
+  if (value.fits_slong_p()) return value.get_si();
+  return value.get_str();
+}
+
+// Certificates name statements by digits up to ten variables, so that
+// they read the same whatever the query called them.
+ci::Variables certificate_names(const ci::Variables& variables) {
+  return variables.size() <= ci::max_digits ? ci::Variables::digits(variables.size()) : variables;
+}
+
+nlohmann::ordered_json json_certificate(const lp::Certificate& c, const ci::Variables& names) {
+  const auto terms = [&](const std::vector<lp::Term>& list) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::array();
+    for (const lp::Term& t : list) {
+      out.push_back(nlohmann::ordered_json::array({ci::statement_text(t.part, names), json_integer(t.coefficient)}));
+    }
+    return out;
+  };
+  return {{"statement", ci::statement_text(c.target, names)},
+          {"scale", json_integer(c.k)},
+          {"premises", terms(c.y)},
+          {"elementary", terms(c.z)}};
+}
+
+void write_term(std::string& text, const lp::Integer& coefficient, const ci::Statement& s, const ci::Variables& names,
+                bool first) {
+  const bool negative = coefficient < 0;
+  text += first ? (negative ? "-" : "") : (negative ? " - " : " + ");
+  const lp::Integer magnitude = abs(coefficient);
+  if (magnitude != 1) text.append(magnitude.get_str()).append(" ");
+  text.append("u(").append(ci::statement_text(s, names)).append(")");
+}
+
 }  // namespace
 
-void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const RayIndex& index,
-                       const Answer& answer, TextDetails details) {
+std::string certificate_text(const lp::Certificate& certificate, const ci::Variables& variables) {
+  const ci::Variables names = certificate_names(variables);
+  std::string text;
+  write_term(text, certificate.k, certificate.target, names, true);
+  for (const lp::Term& t : certificate.z) write_term(text, t.coefficient, t.part, names, false);
+  text += " = ";
+  bool first = true;
+  for (const lp::Term& t : certificate.y) {
+    write_term(text, t.coefficient, t.part, names, first);
+    first = false;
+  }
+  if (first) text += "0";
+  return text;
+}
+
+void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,
+                       TextDetails details) {
   const ci::Variables& variables = inputs.variables[query.variables];
   write_source(out, inputs, query);
   out.write_text(": ");
   out.write_text(query_text(query.query, variables));
   out.write_text("\n  structural: ");
-  if (!answer.structural) {
+  if (!findings.structural) {
     out.write_text("no model; the + statements imply ");
-    write_statements(out, forced_statements(query, answer), variables);
-  } else if (answer.witness.empty()) {
+    write_statements(out, forced_statements(query, findings), variables);
+  } else if (query.query.fails.empty()) {
     out.write_text("model exists (nothing is asked to fail)");
   } else {
-    write_witness(out, index, answer, variables, details.values);
+    write_witness(out, findings, variables, details.values);
   }
   out.write_text("\n  ray: ");
-  if (answer.ray == no_ray) {
+  if (findings.index == nullptr) {
+    out.write_text(variables.size() > ground_size ? "not sought over more than five variables"
+                                                  : "not sought by the linear-programming engine");
+  } else if (findings.ray == no_ray) {
     out.write_text("none");
   } else {
-    write_ray(out, index, answer.ray);
+    write_ray(out, *findings.index, findings.ray);
   }
   if (details.implied) {
     out.write_text("\n  implied: ");
-    const Statements beyond = implied_beyond_given(query_rows(query.query), answer, variables);
-    if (beyond.empty()) {
+    if (variables.size() > max_listed_variables) {
+      out.write_text("not listed over more than " + std::to_string(max_listed_variables) + " variables");
+    } else if (findings.implied_beyond.empty()) {
       out.write_text("nothing beyond the given statements");
     } else {
-      write_statements(out, beyond, variables);
+      write_statements(out, findings.implied_beyond, variables);
+    }
+  }
+  if (details.certify) {
+    for (const lp::Certificate& c : findings.certificates) {
+      out.write_text("\n  certificate: ");
+      out.write_text(certificate_text(c, variables));
     }
   }
   out.write_char('\n');
@@ -188,24 +244,36 @@ void print_text_tally(Output& out, const Tally& tally) {
                                         : " queries with no extreme-ray witness\n");
 }
 
-void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const RayIndex& index,
-                       const Answer& answer) {
+void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,
+                       bool certify) {
   const ci::Variables& variables = inputs.variables[query.variables];
   nlohmann::ordered_json witness = nlohmann::ordered_json::array();
-  for (const std::uint32_t r : answer.witness) witness.push_back(json_ray(index, r));
-  const nlohmann::ordered_json object = {
+  for (const std::uint32_t r : findings.witness_rays) witness.push_back(json_ray(*findings.index, r));
+  nlohmann::ordered_json object = {
       {"source", inputs.sources[query.source].name},
       {"line", query.line},
       {"query", query_text(query.query, variables)},
       {"variables", variables.names()},
       {"holds", json_statements(query.query.holds, variables)},
       {"fails", json_statements(query.query.fails, variables)},
-      {"structural", answer.structural},
-      {"forced", json_statements(forced_statements(query, answer), variables)},
-      {"implied", json_rows(answer.implied, variables)},
+      {"structural", findings.structural},
+      {"forced", json_statements(forced_statements(query, findings), variables)},
+      {"implied", json_statements(findings.implied, variables)},
       {"witness", witness},
-      {"ray", answer.ray == no_ray ? nlohmann::ordered_json(nullptr) : json_ray(index, answer.ray)},
+      {"ray", findings.index == nullptr || findings.ray == no_ray ? nlohmann::ordered_json(nullptr)
+                                                                  : json_ray(*findings.index, findings.ray)},
   };
+  if (findings.model) {
+    nlohmann::ordered_json values = nlohmann::ordered_json::array();
+    for (const lp::Integer& v : *findings.model) values.push_back(json_integer(v));
+    object["model"] = {{"values", std::move(values)}};
+  }
+  if (certify) {
+    const ci::Variables names = certificate_names(variables);
+    nlohmann::ordered_json certificates = nlohmann::ordered_json::array();
+    for (const lp::Certificate& c : findings.certificates) certificates.push_back(json_certificate(c, names));
+    object["certificates"] = std::move(certificates);
+  }
   // Replace, not throw, should a source name not be UTF-8.
   out.write_text(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   out.write_char('\n');

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -16,6 +17,8 @@
 #include "query/data_path.h"
 #include "query/inputs.h"
 #include "query/ray_index.h"
+#include "query/lp_answer.h"
+#include "query/maximal.h"
 #include "query/report.h"
 #include "query/statement.h"
 
@@ -43,7 +46,10 @@ struct Options {
   bool implied = false;
   bool values = false;
   bool quiet = false;
+  bool certify = false;
   std::string variables;
+  std::string engine = "auto";
+  double time_limit = 0;  // seconds; 0 for none
 };
 
 void define_options(CLI::App& app, Options& options) {
@@ -66,13 +72,23 @@ void define_options(CLI::App& app, Options& options) {
                  "Name the variables, in order, for every source: --variables 'smoke tar cancer'")
       ->type_name("NAMES");
   app.add_flag("-q,--quiet", options.quiet, "Do not say on standard error how many records were loaded");
+  app.add_flag("--certify", options.certify,
+               "Also print a certificate for every forced statement (and, with --implied, every implied one)");
+  app.add_option("--engine", options.engine,
+                 "rays: the shipped extreme rays (up to five variables); lp: linear programming; auto: rays up to "
+                 "five variables, lp past them")
+      ->check(CLI::IsMember({"auto", "rays", "lp"}))
+      ->type_name("ENGINE");
+  app.add_option("--time-limit", options.time_limit, "Give up a query after this many seconds (status 2)")
+      ->check(CLI::PositiveNumber)
+      ->type_name("SECONDS");
   app.set_version_flag("--version", std::string("imset-query ") + IMSET_VERSION);
   app.footer(
       "A query is one line of statements, each signed: +A,B|C asks that the sets A and B\n"
       "are independent given C, -A,B|C that they are not; each set's elements run\n"
-      "together (+0,12|34), A,B or A,B| for empty C. Elements 0 to 4, or the names a\n"
-      "line 'variables: smoke tar cancer' declares, in the long form\n"
-      "+smoke _||_ tar, cancer | genes. # starts a comment.\n"
+      "together (+0,12|34), A,B or A,B| for empty C. Elements 0 to 9 (at least five\n"
+      "variables), or the names a line 'variables: smoke tar cancer' declares (up to\n"
+      "12), in the long form +smoke _||_ tar, cancer | genes. # starts a comment.\n"
       "Without files, -e or --from-vectors, the queries come from standard input.\n"
       "Exit status: 0 answered, 1 output failed, 2 bad options, queries or rays.");
 }
@@ -211,33 +227,61 @@ std::unique_ptr<RayIndex> load_ray_index(const Options& options) {
   return index;
 }
 
-// Answers queries one at a time and counts them.
+// The witness as a function on all 2^n subsets of the first n elements,
+// by mask: the rays' values on those with two or more, 0 on the others.
+lp::Values model_values(const std::array<std::int64_t, subset_count>& sum, int n) {
+  lp::Values values(std::size_t{1} << n);
+  for (std::size_t mask = 0; mask < values.size(); ++mask) {
+    const int k = subset_index_of_mask(static_cast<unsigned>(mask));
+    if (k >= 0) values[mask] = static_cast<long>(sum[static_cast<std::size_t>(k)]);
+  }
+  return values;
+}
+
+RowSet zero_rows(const std::array<std::int64_t, subset_count>& values) {
+  const auto products = exact_imset_values(values);
+  RowSet zeros;
+  for (int p = 0; p < elementary_count; ++p) {
+    if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
+  }
+  return zeros;
+}
+
+// Where a query was asked, for messages.
+std::string where(const QueryInputs& inputs, const SourcedQuery& query) {
+  return inputs.sources[query.source].name + " line " + std::to_string(query.line);
+}
+
+// Answers queries one at a time and counts them: from the rays up to five
+// variables (loaded when first needed), by linear programming past them
+// or when asked to.
 class Responder {
  public:
-  Responder(const Options& options, const RayIndex& index, Output& out)
-      : options_(options), index_(index), answerer_(index), out_(out) {}
+  Responder(const Options& options, Output& out) : options_(options), out_(out) {}
 
-  // Answers and prints one query; false, after saying so, if an answer
-  // fails its check.
-  bool respond(const QueryInputs& inputs, const SourcedQuery& query) {
-    const QueryRows rows = query_rows(query.query);
-    answerer_.answer(rows, options_.json || options_.implied, answer_);
-    const bool ray_checks = answer_.ray == no_ray || realises(index_, {answer_.ray}, rows);
-    if (!ray_checks || (answer_.structural && !realises(index_, answer_.witness, rows))) {
-      out_.flush();
-      say("internal error: an answer for " + inputs.sources[query.source].name + " line " + std::to_string(query.line) +
-          " does not realise its query; please report it");
-      return false;
+  // Answers and prints one query; 0, or the status to end with after
+  // saying why.
+  int respond(const QueryInputs& inputs, const SourcedQuery& query) {
+    const ci::Variables& variables = inputs.variables[query.variables];
+    const int n = variables.size();
+    const bool rays = options_.engine == "rays" || (options_.engine == "auto" && n <= ground_size);
+    if (rays && n > ground_size) {
+      say(where(inputs, query) + ": the rays answer over at most five variables, this query has " +
+          std::to_string(n) + "; use --engine lp or auto");
+      return exit_bad_input;
     }
+    Findings findings;
+    const int status = rays ? from_rays(inputs, query, findings) : from_lp(inputs, query, findings);
+    if (status != 0) return status;
     ++tally_.queries;
-    tally_.models += answer_.structural ? 1 : 0;
-    tally_.without_ray += answer_.ray == no_ray ? 1 : 0;
+    tally_.models += findings.structural ? 1 : 0;
+    tally_.without_ray += rays && findings.ray == no_ray ? 1 : 0;
     if (options_.json) {
-      print_json_answer(out_, inputs, query, index_, answer_);
+      print_json_answer(out_, inputs, query, findings, options_.certify);
     } else {
-      print_text_answer(out_, inputs, query, index_, answer_, {options_.implied, options_.values});
+      print_text_answer(out_, inputs, query, findings, {options_.implied, options_.values, options_.certify});
     }
-    return true;
+    return 0;
   }
 
   std::size_t answered() const { return tally_.queries; }
@@ -248,10 +292,129 @@ class Responder {
   }
 
  private:
+  bool full_closure() const { return options_.json || options_.implied; }
+
+  lp::Deadline deadline() const {
+    if (options_.time_limit <= 0) return std::nullopt;
+    return lp::Clock::now() + std::chrono::duration_cast<lp::Clock::duration>(
+                                  std::chrono::duration<double>(options_.time_limit));
+  }
+
+  int timed_out(const QueryInputs& inputs, const SourcedQuery& query, const std::vector<std::size_t>& undecided) {
+    out_.flush();
+    std::string names;
+    const ci::Variables& variables = inputs.variables[query.variables];
+    for (const std::size_t i : undecided) names.append(" -").append(ci::statement_text(query.query.fails[i], variables));
+    say(where(inputs, query) + ": no answer within the time limit of " + std::to_string(options_.time_limit) +
+        " s" + (names.empty() ? std::string() : ";" + names + " undecided"));
+    return exit_bad_input;
+  }
+
+  int internal_error(const QueryInputs& inputs, const SourcedQuery& query, const std::string& what) {
+    out_.flush();
+    say("internal error: " + what + " for " + where(inputs, query) + "; please report it");
+    return exit_failure;
+  }
+
+  int from_rays(const QueryInputs& inputs, const SourcedQuery& query, Findings& findings) {
+    if (!index_) {
+      index_ = load_ray_index(options_);
+      if (!index_) return exit_bad_input;
+      answerer_ = std::make_unique<Answerer>(*index_);
+    }
+    const QueryRows rows = query_rows(query.query);
+    answerer_->answer(rows, full_closure(), answer_);
+    const bool ray_checks = answer_.ray == no_ray || realises(*index_, {answer_.ray}, rows);
+    if (!ray_checks || (answer_.structural && !realises(*index_, answer_.witness, rows))) {
+      return internal_error(inputs, query, "an answer does not realise its query");
+    }
+    const ci::Variables& variables = inputs.variables[query.variables];
+    findings.structural = answer_.structural;
+    findings.forced = answer_.forced;
+    findings.index = index_.get();
+    findings.witness_rays = answer_.witness;
+    findings.ray = answer_.ray;
+    if (answer_.structural) {
+      const auto sum = sum_of(*index_, answer_.witness);
+      if (!options_.json && !query.query.fails.empty()) {
+        findings.witness_holds = maximal_statements(zero_rows(sum), variables.all());
+      }
+      if (options_.json || options_.values) findings.model = model_values(sum, variables.size());
+    }
+    if (full_closure()) {
+      const RowSet implied = answer_.implied & rows_within(variables.all());
+      implied.for_each([&](int p) { findings.implied.push_back(row_statement(p)); });
+      for (const ci::Statement& s : maximal_statements(implied, variables.all())) {
+        if (!part_rows(s).is_subset_of(rows.held)) findings.implied_beyond.push_back(s);
+      }
+    }
+    if (!options_.certify) return 0;
+    // The rays give no certificates: the LP engine proves what they found.
+    std::vector<ci::Statement> targets;
+    for (const std::size_t i : answer_.forced) {
+      part_rows(query.query.fails[i]).for_each([&](int p) { targets.push_back(row_statement(p)); });
+    }
+    if (full_closure()) {
+      RowSet forced_parts;
+      for (const std::size_t i : answer_.forced) forced_parts = forced_parts | part_rows(query.query.fails[i]);
+      ((answer_.implied & rows_within(variables.all())) - rows.held - forced_parts).for_each([&](int p) {
+        targets.push_back(row_statement(p));
+      });
+    }
+    if (!lp_.certify(query.query, variables.size(), targets, deadline(), lp_answer_)) {
+      if (lp_answer_.timed_out) return timed_out(inputs, query, {});
+      return internal_error(inputs, query, "the two engines disagree");
+    }
+    findings.certificates = std::move(lp_answer_.certificates);
+    return 0;
+  }
+
+  int from_lp(const QueryInputs& inputs, const SourcedQuery& query, Findings& findings) {
+    const ci::Variables& variables = inputs.variables[query.variables];
+    lp_.answer(query.query, variables.size(), {full_closure(), options_.certify, deadline()}, lp_answer_);
+    if (lp_answer_.timed_out) return timed_out(inputs, query, lp_answer_.undecided);
+    const lp::Ground ground(variables.size());
+    findings.structural = lp_answer_.verdict == lp::Verdict::not_implied;
+    findings.forced = lp_answer_.forced;
+    findings.lps = lp_answer_.lps;
+    if (findings.structural && lp_answer_.model) {
+      if (!options_.json && !query.query.fails.empty() && variables.size() <= max_listed_variables) {
+        std::vector<char> zero(static_cast<std::size_t>(ground.elementary_count()));
+        for (int e = 0; e < ground.elementary_count(); ++e) {
+          zero[static_cast<std::size_t>(e)] = lp::product(*lp_answer_.model, ground.elementary(e)) == 0 ? 1 : 0;
+        }
+        findings.witness_holds = maximal_statements(ground, zero);
+      }
+      findings.model = std::move(lp_answer_.model);
+    }
+    if (full_closure()) {
+      findings.implied = lp_answer_.implied;
+      std::ranges::sort(findings.implied, written_before);
+      if (!options_.json && variables.size() <= max_listed_variables) {
+        std::vector<char> zero(static_cast<std::size_t>(ground.elementary_count()));
+        std::vector<char> given(zero.size());
+        for (const ci::Statement& s : findings.implied) zero[static_cast<std::size_t>(ground.index(s))] = 1;
+        for (const ci::Statement& s : query.query.holds) {
+          for (const int e : ground.parts(s)) given[static_cast<std::size_t>(e)] = 1;
+        }
+        for (const ci::Statement& s : maximal_statements(ground, zero)) {
+          const std::vector<int> parts = ground.parts(s);
+          if (!std::ranges::all_of(parts, [&](int e) { return given[static_cast<std::size_t>(e)] != 0; })) {
+            findings.implied_beyond.push_back(s);
+          }
+        }
+      }
+    }
+    findings.certificates = std::move(lp_answer_.certificates);
+    return 0;
+  }
+
   const Options& options_;
-  const RayIndex& index_;
-  Answerer answerer_;
+  std::unique_ptr<RayIndex> index_;
+  std::unique_ptr<Answerer> answerer_;
   Answer answer_;
+  LpAnswerer lp_;
+  LpAnswer lp_answer_;
   Tally tally_;
   Output& out_;
 };
@@ -284,7 +447,8 @@ int answer_at_terminal(QueryInputs& inputs, Responder& responder, Output& out) {
       variables = add_variables(reader.variables(), inputs);
       continue;
     }
-    if (!responder.respond(inputs, {std::move(line.query), source, line.number, variables})) return exit_failure;
+    add_query(std::move(line.query), source, line.number, variables, inputs);
+    if (const int failed = responder.respond(inputs, inputs.queries.back()); failed != 0) return failed;
     out.flush();
   }
   if (responder.answered() == 0 && status == 0) {
@@ -304,11 +468,9 @@ int run(int argc, char** argv, Output& out) {
   if (!read_queries(options, inputs)) return exit_bad_input;
   if (options.to_vectors) return write_vectors(out, inputs);
 
-  const std::unique_ptr<RayIndex> index = load_ray_index(options);
-  if (!index) return exit_bad_input;
-  Responder responder(options, *index, out);
+  Responder responder(options, out);
   for (const SourcedQuery& query : inputs.queries) {
-    if (!responder.respond(inputs, query)) return exit_failure;
+    if (const int failed = responder.respond(inputs, query); failed != 0) return failed;
   }
   int status = 0;
   if (session_at_terminal(options)) {

@@ -30,10 +30,8 @@ bool starts_name(char c) { return is_name_character(c) && c != '_'; }
 std::string unknown_name(std::string_view name, const ci::Variables& variables) {
   const std::string shown = quoted(name);
   if (!variables.declared()) {
-    if (name.size() == 1 && name[0] >= '0' && name[0] <= '9') {
-      return "unknown element " + shown + ": the elements are 0 to " + std::to_string(ci::max_variables - 1);
-    }
-    return "unknown variable " + shown + ": declare the names first, as in 'variables: smoke tar cancer'";
+    return "unknown variable " + shown + ": without declared names the elements are 0 to " +
+           std::to_string(ci::max_digits - 1) + "; declare names first, as in 'variables: smoke tar cancer'";
   }
   if (variables.single_characters()) {
     std::string names;
@@ -60,7 +58,8 @@ const char* place_name(Place place) {
 bool add_variable(ci::Statement& s, Place place, int v, std::size_t offset, const ci::Variables& variables,
                   StatementError& error) {
   const Mask bit = Mask{1} << v;
-  const std::string& name = variables.name(v);
+  // Without declared names a digit past the ground set names itself.
+  const std::string name = v < variables.size() ? variables.name(v) : std::to_string(v);
   if (place == Place::second && (s.a & bit) != 0) return fail(error, offset, name + " is on both sides");
   if (place == Place::condition && ((s.a | s.b) & bit) != 0) {
     return fail(error, offset, name + " is on a side and in the condition");
@@ -76,11 +75,18 @@ bool expected(StatementError& error, std::string_view text, std::size_t i, const
   return fail(error, i, "expected " + what + ", got " + shown_character(text, i));
 }
 
+// The variable a name stands for; without declared names every digit is
+// one, the ground set growing to the highest named.
+int find_variable(std::string_view name, const ci::Variables& variables) {
+  if (!variables.declared() && name.size() == 1 && name[0] >= '0' && name[0] <= '9') return name[0] - '0';
+  return variables.find(name);
+}
+
 // A run of one-character names from text[i] on, into `place`.
 bool read_run(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables, ci::Statement& s,
               StatementError& error) {
   for (; i < text.size(); ++i) {
-    const int v = variables.find(text[i]);
+    const int v = find_variable(text.substr(i, 1), variables);
     if (v < 0) {
       if (starts_name(text[i])) return fail(error, i, unknown_name(text.substr(i, 1), variables));
       return true;
@@ -146,7 +152,7 @@ bool read_set(std::string_view text, std::size_t& i, Place place, const ci::Vari
       return expected(error, text, i, "a name");
     }
     const std::string_view name = text.substr(start, i - start);
-    const int v = variables.find(name);
+    const int v = find_variable(name, variables);
     if (v < 0) return fail(error, start, unknown_name(name, variables));
     if (!add_variable(s, place, v, start, variables, error)) return false;
     first = false;

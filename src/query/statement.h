@@ -39,21 +39,28 @@ bool parse_statement(std::string_view text, const ci::Variables& variables, ci::
 // The variables a declaration names: names separated by blanks or commas.
 bool parse_variables(std::string_view text, ci::Variables& variables, StatementError& error);
 
-// The rows of a statement's elementary parts on five elements.
+// The rows of a statement's elementary parts; it must be within_five.
 constexpr RowSet part_rows(const ci::Statement& statement) {
   RowSet rows;
   ci::for_each_part(statement, [&](ci::Mask pair, ci::Mask k) { rows.insert(row_of_triple(pair, k)); });
   return rows;
 }
 
+// Whether a statement names only the five elements of the rays' tables.
+constexpr bool within_five(const ci::Statement& s) { return (s.elements() & ~full_mask) == 0; }
+
 // The order statements are written in: by their first part's row in the
-// vector file, so that elementary statements keep that order.
+// vector file, so that elementary statements keep that order; statements
+// over more elements after them.
 constexpr auto written_order(const ci::Statement& s, const RowSet& parts) {
   return std::make_tuple(parts.first(), parts.size(), s.a, s.b, s.c);
 }
 
 constexpr bool written_before(const ci::Statement& x, const ci::Statement& y) {
-  return written_order(x, part_rows(x)) < written_order(y, part_rows(y));
+  const auto order = [](const ci::Statement& s) {
+    return within_five(s) ? written_order(s, part_rows(s)) : std::make_tuple(elementary_count, 0, s.a, s.b, s.c);
+  };
+  return order(x) < order(y);
 }
 
 // The elementary statement of row p, and its name in digits ("0,1|23").

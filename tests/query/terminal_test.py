@@ -35,8 +35,8 @@ def main():
     os.write(master, b"+0,1 +0,2|1 -0,2\n")
     # Answered while the terminal is still open.
     read_until(out, b"structural: no model")
-    os.write(master, b"+0,9\n")
-    read_until(err, b"<stdin>:2:4: unknown element '9'")
+    os.write(master, b"+0,y\n")
+    read_until(err, b"<stdin>:2:4: unknown variable 'y'")
     os.write(master, b"+0,1|2 -0,1\n")
     read_until(out, b"<stdin>:3: +0,1|2 -0,1")
     os.write(master, b"\x04")
