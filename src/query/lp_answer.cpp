@@ -56,8 +56,8 @@ void LpAnswerer::answer(const Query& query, int n, const LpRequest& request, LpA
   }
 }
 
-bool LpAnswerer::certify(const Query& query, int n, const std::vector<ci::Statement>& targets,
-                          lp::Deadline deadline, LpAnswer& answer) {
+bool LpAnswerer::certify(const Query& query, int n, const std::vector<ci::Statement>& targets, lp::Deadline deadline,
+                         LpAnswer& answer) {
   answer = {};
   if (targets.empty()) return true;
   const lp::Structural proof = engine(n).structural(query.holds, targets, deadline);

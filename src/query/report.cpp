@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "query/maximal.h"
 #include "lp/check.h"
+#include "query/maximal.h"
 #include "query/statement.h"
 #include "tables/imsets.h"
 #include "tables/renamings.h"

@@ -26,12 +26,12 @@ struct Tally {
 // What is printed about one query, whichever engine found it.
 struct Findings {
   bool structural = false;
-  std::vector<std::size_t> forced;              // "-" statements implied, by index
-  std::vector<ci::Statement> witness_holds;     // the maximal statements that hold in the witness
-  std::optional<lp::Values> model;              // the witness, 2^N values by subset mask, when wanted
-  std::vector<ci::Statement> implied;           // every elementary statement implied, when asked
-  std::vector<ci::Statement> implied_beyond;    // the maximal implied ones beyond the given, when asked
-  std::vector<lp::Certificate> certificates;    // when asked
+  std::vector<std::size_t> forced;            // "-" statements implied, by index
+  std::vector<ci::Statement> witness_holds;   // the maximal statements that hold in the witness
+  std::optional<lp::Values> model;            // the witness, 2^N values by subset mask, when wanted
+  std::vector<ci::Statement> implied;         // every elementary statement implied, when asked
+  std::vector<ci::Statement> implied_beyond;  // the maximal implied ones beyond the given, when asked
+  std::vector<lp::Certificate> certificates;  // when asked
   // From the rays: the rays whose sum is the witness, the first single ray.
   const RayIndex* index = nullptr;
   std::vector<std::uint32_t> witness_rays;

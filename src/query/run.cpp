@@ -16,9 +16,9 @@
 #include "query/answer.h"
 #include "query/data_path.h"
 #include "query/inputs.h"
-#include "query/ray_index.h"
 #include "query/lp_answer.h"
 #include "query/maximal.h"
+#include "query/ray_index.h"
 #include "query/report.h"
 #include "query/statement.h"
 
@@ -266,8 +266,8 @@ class Responder {
     const int n = variables.size();
     const bool rays = options_.engine == "rays" || (options_.engine == "auto" && n <= ground_size);
     if (rays && n > ground_size) {
-      say(where(inputs, query) + ": the rays answer over at most five variables, this query has " +
-          std::to_string(n) + "; use --engine lp or auto");
+      say(where(inputs, query) + ": the rays answer over at most five variables, this query has " + std::to_string(n) +
+          "; use --engine lp or auto");
       return exit_bad_input;
     }
     Findings findings;
@@ -296,17 +296,20 @@ class Responder {
 
   lp::Deadline deadline() const {
     if (options_.time_limit <= 0) return std::nullopt;
-    return lp::Clock::now() + std::chrono::duration_cast<lp::Clock::duration>(
-                                  std::chrono::duration<double>(options_.time_limit));
+    return lp::Clock::now() +
+           std::chrono::duration_cast<lp::Clock::duration>(std::chrono::duration<double>(options_.time_limit));
   }
 
   int timed_out(const QueryInputs& inputs, const SourcedQuery& query, const std::vector<std::size_t>& undecided) {
     out_.flush();
     std::string names;
     const ci::Variables& variables = inputs.variables[query.variables];
-    for (const std::size_t i : undecided) names.append(" -").append(ci::statement_text(query.query.fails[i], variables));
-    say(where(inputs, query) + ": no answer within the time limit of " + std::to_string(options_.time_limit) +
-        " s" + (names.empty() ? std::string() : ";" + names + " undecided"));
+    for (const std::size_t i : undecided)
+      names.append(" -").append(ci::statement_text(query.query.fails[i], variables));
+    std::ostringstream limit;
+    limit << options_.time_limit;
+    say(where(inputs, query) + ": no answer within the time limit of " + limit.str() + " s" +
+        (names.empty() ? std::string() : ";" + names + " undecided"));
     return exit_bad_input;
   }
 
