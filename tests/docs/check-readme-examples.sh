@@ -3,7 +3,8 @@
 # example of imset-check (tests/golden/example.out) and the example queries
 # of imset-query (tests/golden/example-queries.out, run from the source
 # tree's root, so with "data/" before the file name) and its example with
-# named variables (tests/golden/named-example.out). Each must appear in
+# named variables (tests/golden/named-example.out) and with a certificate
+# (tests/golden/certify-example.out). Each must appear in
 # the README as a whole, line for line.
 #
 #   check-readme-examples.sh README GOLDEN_DIR
@@ -24,9 +25,10 @@ one_line <"$readme" >"$scratch/readme"
 one_line <"$golden/example.out" >"$scratch/check"
 sed 's|^example-queries.txt:|data/example-queries.txt:|' "$golden/example-queries.out" | one_line >"$scratch/query"
 one_line <"$golden/named-example.out" >"$scratch/named"
+one_line <"$golden/certify-example.out" >"$scratch/certify"
 
 status=0
-for shown in check query named; do
+for shown in check query named certify; do
   if [ ! -s "$scratch/$shown" ]; then
     echo "the recorded output for $shown is missing or empty" >&2
     status=1

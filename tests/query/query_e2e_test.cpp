@@ -385,6 +385,8 @@ TEST(QueryProgram, NamesInOptionsTextAndFaults) {
   // The README's example with named variables.
   const Outcome readme = query("-q --variables 'smoke tar cancer' -e '+smoke _||_ cancer | tar -smoke _||_ cancer'");
   EXPECT_EQ(readme, (Outcome{harness::read_file(std::string(IMSET_GOLDEN_DIR) + "/named-example.out"), 0, ""}));
+  const Outcome certified = query("-q --certify -e '+0,1 +0,2|1 +3,4|56 -0,2'");
+  EXPECT_EQ(certified, (Outcome{harness::read_file(std::string(IMSET_GOLDEN_DIR) + "/certify-example.out"), 0, ""}));
 
   const Outcome text = query("--variables 'smoke tar cancer' --values -e '+smoke _||_ tar -smoke _||_ tar | cancer'");
   ASSERT_EQ(text.status, 0) << text.err;
