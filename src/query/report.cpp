@@ -103,7 +103,9 @@ void write_witness(Output& out, const Findings& findings, const ci::Variables& v
     write_statements(out, findings.witness_holds, variables);
   }
   if (findings.index == nullptr) {
-    out.write_text("\n  witness: found by linear programming and checked exactly");
+    out.write_text("\n  witness: found by linear programming (");
+    out.write_int(findings.lps);
+    out.write_text(findings.lps == 1 ? " LP) and checked exactly" : " LPs) and checked exactly");
   } else {
     out.write_text(findings.witness_rays.size() == 1 ? "\n  witness: " : "\n  witness: the sum of ");
     const char* separator = "";
@@ -240,8 +242,13 @@ void print_text_tally(Output& out, const Tally& tally) {
   out.write_int(static_cast<std::int64_t>(tally.models));
   out.write_text(tally.models == 1 ? " structural model found, " : " structural models found, ");
   out.write_int(static_cast<std::int64_t>(tally.without_ray));
-  out.write_text(tally.without_ray == 1 ? " query with no extreme-ray witness\n"
-                                        : " queries with no extreme-ray witness\n");
+  out.write_text(tally.without_ray == 1 ? " query with no extreme-ray witness" : " queries with no extreme-ray witness");
+  if (tally.lps > 0) {
+    out.write_text(", ");
+    out.write_int(tally.lps);
+    out.write_text(tally.lps == 1 ? " linear program" : " linear programs");
+  }
+  out.write_char('\n');
 }
 
 void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,

@@ -21,6 +21,7 @@ struct Tally {
   std::size_t queries = 0;
   std::size_t models = 0;
   std::size_t without_ray = 0;
+  long lps = 0;  // linear programs solved, by either engine's certificates too
 };
 
 // What is printed about one query, whichever engine found it.

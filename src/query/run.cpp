@@ -276,6 +276,7 @@ class Responder {
     ++tally_.queries;
     tally_.models += findings.structural ? 1 : 0;
     tally_.without_ray += rays && findings.ray == no_ray ? 1 : 0;
+    tally_.lps += findings.lps;
     if (options_.json) {
       print_json_answer(out_, inputs, query, findings, options_.certify);
     } else {
@@ -369,6 +370,7 @@ class Responder {
       return internal_error(inputs, query, "the two engines disagree");
     }
     findings.certificates = std::move(lp_answer_.certificates);
+    findings.lps = lp_answer_.lps;
     return 0;
   }
 
