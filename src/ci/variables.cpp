@@ -49,8 +49,9 @@ int Variables::find(std::string_view name) const {
 }
 
 const std::string& Variables::nearest(std::string_view name) const {
-  return *std::ranges::min_element(
-      names_, [&](const std::string& a, const std::string& b) { return edit_distance(name, a) < edit_distance(name, b); });
+  return *std::ranges::min_element(names_, [&](const std::string& a, const std::string& b) {
+    return edit_distance(name, a) < edit_distance(name, b);
+  });
 }
 
 bool is_name(std::string_view text) {

@@ -65,7 +65,8 @@ constexpr Table make_table() {
     table.parts_by_code[code] = part_rows(s);
     if (ci::make_statement(s.a, s.b, s.c) == s) table.entries[next++] = {s, table.parts_by_code[code], code};
   }
-  std::ranges::sort(table.entries, [](const Entry& x, const Entry& y) { return written_before(x.statement, y.statement); });
+  std::ranges::sort(table.entries,
+                    [](const Entry& x, const Entry& y) { return written_before(x.statement, y.statement); });
   return table;
 }
 

@@ -52,9 +52,8 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
     if (sign != '+' && sign != '-') {
       std::size_t end = i;
       while (end < line.size() && !is_white(line[end])) ++end;
-      const std::string shown = static_cast<unsigned char>(sign) < 0x80
-                                    ? quoted(line.substr(i, end - i))
-                                    : shown_character(line, i);
+      const std::string shown =
+          static_cast<unsigned char>(sign) < 0x80 ? quoted(line.substr(i, end - i)) : shown_character(line, i);
       error = {i + 1, "expected '+' or '-' before a statement, got " + shown};
       return LineKind::error;
     }

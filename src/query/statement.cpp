@@ -77,8 +77,8 @@ bool expected(StatementError& error, std::string_view text, std::size_t i, const
 }
 
 // A run of one-character names from text[i] on, into `place`.
-bool read_run(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables,
-              ci::Statement& s, StatementError& error) {
+bool read_run(std::string_view text, std::size_t& i, Place place, const ci::Variables& variables, ci::Statement& s,
+              StatementError& error) {
   for (; i < text.size(); ++i) {
     const int v = variables.find(text[i]);
     if (v < 0) {
@@ -229,8 +229,7 @@ bool parse_variables(std::string_view text, ci::Variables& variables, StatementE
     while (i < text.size() && !separator(i)) ++i;
     const std::string_view name = text.substr(start, i - start);
     if (!ci::is_name(name)) {
-      return fail(error, start,
-                  quoted(name) + " is not a name: a name is a letter, then letters, digits and '_'");
+      return fail(error, start, quoted(name) + " is not a name: a name is a letter, then letters, digits and '_'");
     }
     for (const std::string& earlier : names) {
       if (earlier == name) return fail(error, start, quoted(earlier) + " is declared twice");

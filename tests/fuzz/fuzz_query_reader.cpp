@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     imset::query::Query again;
     imset::query::QueryError error;
-    fuzz::require(imset::query::parse_query_line(imset::query::query_text(query, variables), variables, again,
-                                                 error) == imset::query::LineKind::query);
+    fuzz::require(imset::query::parse_query_line(imset::query::query_text(query, variables), variables, again, error) ==
+                  imset::query::LineKind::query);
     fuzz::require(again == query);
   }
   return 0;

@@ -143,7 +143,8 @@ TEST(Answer, AgreesWithAPlainScanOnSeededQueries) {
       const Statement s = random_statement(random, random() % 3 != 0);
       if (i % 2 == 0 || part_rows(s).is_subset_of(aim)) query.holds.push_back(s);
     }
-    for (int k = static_cast<int>(random() % 6); k > 0; --k) query.fails.push_back(random_statement(random, random() % 3 != 0));
+    for (int k = static_cast<int>(random() % 6); k > 0; --k)
+      query.fails.push_back(random_statement(random, random() % 3 != 0));
     const QueryRows rows = query_rows(query);
     const std::string shown = query_text(query, Variables());
     const Plain plain = plain_answer(rows);
@@ -179,7 +180,9 @@ TEST(Answer, AFailingSetStatementIsAFailingPartAnswered) {
   for (int i = 0; i < 200; ++i) {
     std::string given;
     for (int k = static_cast<int>(random() % 8); k > 0; --k) {
-      given.append("+").append(imset::ci::statement_text(random_statement(random, k % 2 == 0), Variables())).append(" ");
+      given.append("+")
+          .append(imset::ci::statement_text(random_statement(random, k % 2 == 0), Variables()))
+          .append(" ");
     }
     const Statement s = random_statement(random, false);
     bool some_part = false;

@@ -136,8 +136,7 @@ std::vector<std::string> random_queries(unsigned seed, int count) {
       asked[static_cast<int>(random() % imset::elementary_count)] = random() % 3 == 0 ? '-' : '+';
     }
     std::string line;
-    for (const auto& [p, sign] : asked)
-      line += std::string(line.empty() ? "" : " ") + sign + imset::query::row_name(p);
+    for (const auto& [p, sign] : asked) line += std::string(line.empty() ? "" : " ") + sign + imset::query::row_name(p);
     lines.push_back(line);
   }
   return lines;
@@ -302,8 +301,8 @@ std::vector<nlohmann::json> json_lines(const std::string& out) {
 TEST(QueryProgram, NamedVariablesAreAnsweredAsTheirDigits) {
   const std::vector<std::string> lines = random_queries(17, 60);
   std::string digits;
-  std::string named = "variables: " + long_names[0] + " " + long_names[1] + " " + long_names[2] + " " +
-                      long_names[3] + " " + long_names[4] + "\n";
+  std::string named = "variables: " + long_names[0] + " " + long_names[1] + " " + long_names[2] + " " + long_names[3] +
+                      " " + long_names[4] + "\n";
   for (const std::string& line : lines) {
     digits += line + "\n";
     std::istringstream statements(line);

@@ -50,10 +50,17 @@ Statement random_statement(std::mt19937& random) {
     for (int e = 0; e < imset::ground_size; ++e) {
       const auto bit = imset::ci::Mask{1} << e;
       switch (random() % 4) {
-        case 1: s.a |= bit; break;
-        case 2: s.b |= bit; break;
-        case 3: s.c |= bit; break;
-        default: break;
+        case 1:
+          s.a |= bit;
+          break;
+        case 2:
+          s.b |= bit;
+          break;
+        case 3:
+          s.c |= bit;
+          break;
+        default:
+          break;
       }
     }
     if (s.a != 0 && s.b != 0) return imset::ci::make_statement(s.a, s.b, s.c);
@@ -81,8 +88,7 @@ TEST(Statement, ASetStatementHoldsExactlyWhenItsSemiElementaryImsetIsZero) {
     const std::int64_t product =
         value_at(m, s.elements()) + value_at(m, s.c) - value_at(m, s.a | s.c) - value_at(m, s.b | s.c);
     ASSERT_GE(product, 0);
-    EXPECT_EQ(product == 0, part_rows(s).is_subset_of(index.ray(r).zeros))
-        << imset::ci::statement_text(s, Variables());
+    EXPECT_EQ(product == 0, part_rows(s).is_subset_of(index.ray(r).zeros)) << imset::ci::statement_text(s, Variables());
   }
 }
 
@@ -121,10 +127,13 @@ TEST(Statement, FaultsAreNamedWithTheirPlace) {
   EXPECT_EQ(fault("0,1|232"), "6 2 appears twice in the condition");
   EXPECT_EQ(fault("01|2"), "2 expected ',' after the first set, got '|'");
   EXPECT_EQ(fault("0,1,2"), "3 expected '|' after the second set, got ','");
-  EXPECT_EQ(fault("0,1|2,3"), "5 expected an element of the condition, got ','; write its elements run together: 0,1|23");
+  EXPECT_EQ(fault("0,1|2,3"),
+            "5 expected an element of the condition, got ','; write its elements run together: 0,1|23");
   EXPECT_EQ(fault("0,"), "2 missing an element of the second set");
   EXPECT_EQ(fault(""), "0 missing an element");
-  EXPECT_EQ(fault("0\xEF\xBC\x8C" "1"), "1 expected ',' after the first set, got '，' (U+FF0C); write ','");
+  EXPECT_EQ(fault("0\xEF\xBC\x8C"
+                  "1"),
+            "1 expected ',' after the first set, got '，' (U+FF0C); write ','");
   EXPECT_EQ(fault(std::string("0,1|\xff", 5)), "4 expected an element of the condition, got '\\xFF'");
 
   const Variables names({"smoke", "tar", "cancer"});
@@ -138,8 +147,7 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
   Variables variables;
   Query query;
   QueryError error;
-  ASSERT_EQ(parse_query_line("  +1,0|2\t-0,1  # the rest is a comment -0,2", variables, query, error),
-            LineKind::query);
+  ASSERT_EQ(parse_query_line("  +1,0|2\t-0,1  # the rest is a comment -0,2", variables, query, error), LineKind::query);
   EXPECT_EQ(query_text(query, variables), "+0,1|2 -0,1");
   Query again;
   ASSERT_EQ(parse_query_line(query_text(query, variables), variables, again, error), LineKind::query);
@@ -155,8 +163,7 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
 
   ASSERT_EQ(parse_query_line("variables: smoke tar cancer genes", variables, query, error), LineKind::declaration);
   EXPECT_EQ(variables.size(), 4);
-  ASSERT_EQ(parse_query_line("+smoke _||_ tar, cancer | genes -smoke ⊥ tar", variables, query, error),
-            LineKind::query);
+  ASSERT_EQ(parse_query_line("+smoke _||_ tar, cancer | genes -smoke ⊥ tar", variables, query, error), LineKind::query);
   EXPECT_EQ(query_text(query, variables), "+smoke _||_ tar, cancer | genes -smoke _||_ tar");
 
   const auto fault = [](const std::string& line, Variables v = Variables()) {
@@ -169,7 +176,9 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
   EXPECT_EQ(fault("+0,1|2 -1,0|2"), "8 0,1|2 is asked to hold and to fail");
   EXPECT_EQ(fault("+0,1 -0,7"), "9 unknown element '7': the elements are 0 to 4");
   EXPECT_EQ(fault("+"), "2 missing an element");
-  EXPECT_EQ(fault("\xE2\x88\x92" "0,1"), "1 expected '+' or '-' before a statement, got '−' (U+2212); write '-'");
+  EXPECT_EQ(fault("\xE2\x88\x92"
+                  "0,1"),
+            "1 expected '+' or '-' before a statement, got '−' (U+2212); write '-'");
   EXPECT_EQ(fault("variables: a b a"), "16 'a' is declared twice");
   EXPECT_EQ(fault("variables: a b c d e f"), "22 at most 5 variables can be declared");
   EXPECT_EQ(fault("variables: a 1b"), "14 '1b' is not a name: a name is a letter, then letters, digits and '_'");
