@@ -111,8 +111,8 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   std::size_t seen = 0;
   visit_candidates_failing(candidates, std::span(&group, 1), [&](std::uint32_t r) {
     const RowSet& zeros = index_.ray(r).zeros;
-    const auto covered = static_cast<std::size_t>(
-        std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
+    const auto covered =
+        static_cast<std::size_t>(std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
     if (covered > best_covered) {
       best = r;
       best_covered = covered;
@@ -171,6 +171,11 @@ bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, con
   }
   return query.held.is_subset_of(zeros) &&
          std::ranges::all_of(query.failing, [&](const RowSet& g) { return fails_in(g, zeros); });
+}
+
+bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer) {
+  const bool ray_checks = answer.ray == no_ray || realises(index, {answer.ray}, query);
+  return ray_checks && (!answer.structural || realises(index, answer.witness, query));
 }
 
 }  // namespace imset::query

@@ -43,7 +43,7 @@ struct Answer {
 // are few, their list.
 struct Candidates {
   const std::uint64_t* bits = nullptr;
-  std::size_t count = 0;  // exact up to listed_candidates_limit, past it only "more"
+  std::size_t count = 0;                  // exact up to listed_candidates_limit, past it only "more"
   std::span<const std::uint32_t> listed;  // empty when there are too many to list
   bool is_listed() const { return count <= listed_candidates_limit; }
 };
@@ -78,6 +78,10 @@ class Answerer {
 // nonzero at one of its rows. Every answer is checked this way before it
 // is printed.
 bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query);
+
+// Whether the answer's first ray and, for a structural model, its witness
+// realise the query: no answer is given before it passes.
+bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer);
 
 // The sum of the rays' values, computed exactly.
 std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::vector<std::uint32_t>& rays);

@@ -105,32 +105,15 @@ void write_witness(Output& out, const RayIndex& index, const Answer& answer, con
   }
 }
 
-Statements forced_statements(const SourcedQuery& query, const Answer& answer) {
+Statements forced_statements(const Query& query, const Answer& answer) {
   Statements forced;
-  for (const std::size_t i : answer.forced) forced.push_back(query.query.fails[i]);
+  for (const std::size_t i : answer.forced) forced.push_back(query.fails[i]);
   return forced;
-}
-
-// The maximal statements of the closure that say more than the given ones.
-Statements implied_beyond_given(const QueryRows& rows, const Answer& answer, const ci::Variables& variables) {
-  Statements beyond;
-  for (const ci::Statement& s : maximal_statements(answer.implied, variables.all())) {
-    if (!part_rows(s).is_subset_of(rows.held)) beyond.push_back(s);
-  }
-  return beyond;
 }
 
 nlohmann::ordered_json json_statements(const Statements& statements, const ci::Variables& variables) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const ci::Statement& s : statements) list.push_back(ci::statement_text(s, variables));
-  return list;
-}
-
-nlohmann::ordered_json json_rows(const RowSet& rows, const ci::Variables& variables) {
-  nlohmann::ordered_json list = nlohmann::ordered_json::array();
-  (rows & rows_within(variables.all())).for_each([&](int p) {
-    list.push_back(ci::statement_text(row_statement(p), variables));
-  });
   return list;
 }
 
@@ -153,7 +136,7 @@ void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
   out.write_text("\n  structural: ");
   if (!answer.structural) {
     out.write_text("no model; the + statements imply ");
-    write_statements(out, forced_statements(query, answer), variables);
+    write_statements(out, forced_statements(query.query, answer), variables);
   } else if (answer.witness.empty()) {
     out.write_text("model exists (nothing is asked to fail)");
   } else {
@@ -187,24 +170,46 @@ void print_text_tally(Output& out, const Tally& tally) {
                                         : " queries with no extreme-ray witness\n");
 }
 
-void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const RayIndex& index,
-                       const Answer& answer) {
-  const ci::Variables& variables = inputs.variables[query.variables];
+nlohmann::ordered_json json_answer(const std::string& source, std::uint32_t line, const Query& query,
+                                   const ci::Variables& variables, const RayIndex& index, const Answer& answer) {
   nlohmann::ordered_json witness = nlohmann::ordered_json::array();
   for (const std::uint32_t r : answer.witness) witness.push_back(json_ray(index, r));
-  const nlohmann::ordered_json object = {
-      {"source", inputs.sources[query.source].name},
-      {"line", query.line},
-      {"query", query_text(query.query, variables)},
+  return {
+      {"source", source},
+      {"line", line},
+      {"query", query_text(query, variables)},
       {"variables", variables.names()},
-      {"holds", json_statements(query.query.holds, variables)},
-      {"fails", json_statements(query.query.fails, variables)},
+      {"holds", json_statements(query.holds, variables)},
+      {"fails", json_statements(query.fails, variables)},
       {"structural", answer.structural},
       {"forced", json_statements(forced_statements(query, answer), variables)},
-      {"implied", json_rows(answer.implied, variables)},
+      {"implied", row_names(answer.implied, variables)},
       {"witness", witness},
       {"ray", answer.ray == no_ray ? nlohmann::ordered_json(nullptr) : json_ray(index, answer.ray)},
   };
+}
+
+std::vector<ci::Statement> implied_beyond_given(const QueryRows& rows, const Answer& answer,
+                                                const ci::Variables& variables) {
+  Statements beyond;
+  for (const ci::Statement& s : maximal_statements(answer.implied, variables.all())) {
+    if (!part_rows(s).is_subset_of(rows.held)) beyond.push_back(s);
+  }
+  return beyond;
+}
+
+std::vector<std::string> row_names(const RowSet& rows, const ci::Variables& variables) {
+  std::vector<std::string> names;
+  (rows & rows_within(variables.all())).for_each([&](int p) {
+    names.push_back(ci::statement_text(row_statement(p), variables));
+  });
+  return names;
+}
+
+void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const RayIndex& index,
+                       const Answer& answer) {
+  const nlohmann::ordered_json object = json_answer(inputs.sources[query.source].name, query.line, query.query,
+                                                    inputs.variables[query.variables], index, answer);
   // Replace, not throw, should a source name not be UTF-8.
   out.write_text(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   out.write_char('\n');

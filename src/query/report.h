@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "query/answer.h"
 #include "query/inputs.h"
@@ -30,6 +33,21 @@ void print_text_tally(Output& out, const Tally& tally);
 
 void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const RayIndex& index,
                        const Answer& answer);
+
+// The object --json prints for one answer: where the query was asked
+// (`source`, `line`), the query and its variables, and the answer, every
+// statement in the query's names.
+nlohmann::ordered_json json_answer(const std::string& source, std::uint32_t line, const Query& query,
+                                   const ci::Variables& variables, const RayIndex& index, const Answer& answer);
+
+// The maximal statements of the closure that say more than the given
+// ones: what --implied lists.
+std::vector<ci::Statement> implied_beyond_given(const QueryRows& rows, const Answer& answer,
+                                                const ci::Variables& variables);
+
+// The elementary statements of these rows that name only the variables,
+// in vector-file order and in their names: the "implied" list.
+std::vector<std::string> row_names(const RowSet& rows, const ci::Variables& variables);
 
 // Why a query cannot be written as an imset-check vector, or "" when it
 // can: a vector asks each of its "-" rows to be nonzero, so a failing

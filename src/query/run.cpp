@@ -222,8 +222,7 @@ class Responder {
   bool respond(const QueryInputs& inputs, const SourcedQuery& query) {
     const QueryRows rows = query_rows(query.query);
     answerer_.answer(rows, options_.json || options_.implied, answer_);
-    const bool ray_checks = answer_.ray == no_ray || realises(index_, {answer_.ray}, rows);
-    if (!ray_checks || (answer_.structural && !realises(index_, answer_.witness, rows))) {
+    if (!answer_realises(index_, rows, answer_)) {
       out_.flush();
       say("internal error: an answer for " + inputs.sources[query.source].name + " line " + std::to_string(query.line) +
           " does not realise its query; please report it");
