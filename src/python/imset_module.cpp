@@ -1,0 +1,500 @@
+// The Python module imset: imset-query's questions asked by a function
+// call. A thin layer over the same core: the query line is read by
+// parse_query_line, answered by an Answerer, checked by answer_realises
+// and written by json_answer, so every answer and message is the
+// program's.
+#include <dlfcn.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ci/statement.h"
+#include "ci/variables.h"
+#include "query/answer.h"
+#include "query/data_path.h"
+#include "query/query.h"
+#include "query/ray_index.h"
+#include "query/report.h"
+#include "query/statement.h"
+
+#ifndef IMSET_PYTHON_INSTALL_DIR
+#error "IMSET_PYTHON_INSTALL_DIR and IMSET_VERSION must be defined by the build"
+#endif
+
+namespace py = pybind11;
+using namespace imset;
+using namespace imset::query;
+
+namespace {
+
+constexpr const char* python_source = "<python>";
+
+// The rays every call answers from: loaded once, on first use, and shared
+// read-only; imset.load swaps in others while calls still hold the old.
+std::mutex rays_mutex;
+std::mutex load_mutex;
+std::shared_ptr<const RayIndex> current_rays;
+
+std::shared_ptr<const RayIndex> load_index(const std::string& path) {
+  auto index = std::make_shared<RayIndex>();
+  std::string error;
+  if (!load_rays(path, *index, error)) throw py::value_error(error);
+  return index;
+}
+
+// Where the shipped types are for this module: the installed data beside
+// its prefix, the source tree's for a module in the build directory, or
+// the configured data directory.
+std::string module_rays_path() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&module_rays_path), &info) == 0 || info.dli_fname == nullptr) {
+    return rays_path_for("", "");
+  }
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path module = fs::weakly_canonical(info.dli_fname, error);
+  fs::path prefix = module.parent_path();
+  const fs::path install_dir(IMSET_PYTHON_INSTALL_DIR);
+  for (auto part = install_dir.begin(); part != install_dir.end(); ++part) prefix = prefix.parent_path();
+  return rays_path_for(module.string(), prefix.string());
+}
+
+// Called with the GIL held; the loading itself runs without it.
+std::shared_ptr<const RayIndex> rays() {
+  {
+    const std::lock_guard lock(rays_mutex);
+    if (current_rays) return current_rays;
+  }
+  const py::gil_scoped_release release;
+  const std::lock_guard loading(load_mutex);
+  {
+    const std::lock_guard lock(rays_mutex);
+    if (current_rays) return current_rays;
+  }
+  const std::string path = module_rays_path();
+  if (path.empty()) {
+    throw std::runtime_error(std::string("cannot find the shipped ") + types_file_name +
+                             "; name a file with imset.load(path)");
+  }
+  std::shared_ptr<const RayIndex> loaded = load_index(path);
+  const std::lock_guard lock(rays_mutex);
+  current_rays = loaded;
+  return loaded;
+}
+
+// The Answerer keeps scratch space, so each thread has its own.
+Answerer& thread_answerer(const std::shared_ptr<const RayIndex>& index) {
+  thread_local std::shared_ptr<const RayIndex> held;
+  thread_local std::unique_ptr<Answerer> answerer;
+  if (held != index) {
+    answerer = std::make_unique<Answerer>(*index);
+    held = index;
+  }
+  return *answerer;
+}
+
+std::string located(std::size_t line, bool several_lines, std::size_t column, const std::string& message) {
+  std::string where;
+  if (several_lines) where = "line " + std::to_string(line) + (column > 0 ? ", " : ": ");
+  if (column > 0) where += "column " + std::to_string(column) + ": ";
+  return where + message;
+}
+
+// The names a `variables=` argument gives: the digits for None, else a
+// declaration's names, as a string or a list.
+ci::Variables variables_from(const py::object& names) {
+  ci::Variables variables;
+  if (names.is_none()) return variables;
+  std::string text;
+  if (py::isinstance<py::str>(names)) {
+    text = names.cast<std::string>();
+  } else {
+    for (const py::handle name : names) {
+      if (!text.empty()) text += ' ';
+      text += py::str(name).cast<std::string>();
+    }
+  }
+  StatementError error;
+  if (!parse_variables(text, variables, error)) throw py::value_error("variables: " + error.message);
+  return variables;
+}
+
+struct Asked {
+  Query query;
+  ci::Variables variables;
+};
+
+// One query from a string: its lines read as a query file's, declarations
+// included; exactly one of them asks something.
+Asked parse_asked(std::string_view text, ci::Variables variables) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0;;) {
+    const std::size_t stop = text.find_first_of("\r\n", start);
+    lines.push_back(text.substr(start, stop == std::string_view::npos ? std::string_view::npos : stop - start));
+    if (stop == std::string_view::npos) break;
+    start = stop + (text.substr(stop, 2) == "\r\n" ? 2 : 1);
+  }
+  std::optional<Asked> asked;
+  std::size_t asked_line = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    Query query;
+    QueryError error;
+    switch (parse_query_line(lines[i], variables, query, error)) {
+      case LineKind::blank:
+      case LineKind::declaration:
+        break;
+      case LineKind::error:
+        throw py::value_error(located(i + 1, lines.size() > 1, error.column, error.message));
+      case LineKind::query:
+        if (asked) {
+          throw py::value_error(located(
+              i + 1, true, 0,
+              "a second query after the one on line " + std::to_string(asked_line) + "; ask several with ask_many"));
+        }
+        asked = Asked{std::move(query), variables};
+        asked_line = i + 1;
+        break;
+    }
+  }
+  if (!asked) throw py::value_error("the query names no statement");
+  return std::move(*asked);
+}
+
+py::object to_python(const nlohmann::ordered_json& value) {
+  switch (value.type()) {
+    case nlohmann::ordered_json::value_t::null:
+      return py::none();
+    case nlohmann::ordered_json::value_t::boolean:
+      return py::bool_(value.get<bool>());
+    case nlohmann::ordered_json::value_t::number_integer:
+      return py::int_(value.get<std::int64_t>());
+    case nlohmann::ordered_json::value_t::number_unsigned:
+      return py::int_(value.get<std::uint64_t>());
+    case nlohmann::ordered_json::value_t::string:
+      return py::str(value.get_ref<const std::string&>());
+    case nlohmann::ordered_json::value_t::array: {
+      py::list list(value.size());
+      for (std::size_t i = 0; i < value.size(); ++i) list[i] = to_python(value[i]);
+      return list;
+    }
+    case nlohmann::ordered_json::value_t::object: {
+      py::dict dict;
+      for (const auto& [key, member] : value.items()) dict[py::str(key)] = to_python(member);
+      return dict;
+    }
+    default:
+      throw std::logic_error("an answer holds a value JSON output does not");
+  }
+}
+
+void check_time_limit(const py::object& time_limit) {
+  if (!time_limit.is_none() && time_limit.cast<double>() <= 0) throw py::value_error("time_limit must be positive");
+}
+
+// Answers one query, checked as imset-query checks every answer before
+// printing it.
+void answer_checked(const std::shared_ptr<const RayIndex>& index, const QueryRows& rows, bool full_closure,
+                    Answer& answer) {
+  thread_answerer(index).answer(rows, full_closure, answer);
+  if (!answer_realises(*index, rows, answer)) {
+    throw std::runtime_error("internal error: an answer does not realise its query; please report it");
+  }
+}
+
+nlohmann::ordered_json json_asked(const Asked& asked, std::uint32_t line, const std::shared_ptr<const RayIndex>& index,
+                                  bool implied) {
+  const QueryRows rows = query_rows(asked.query);
+  Answer answer;
+  answer_checked(index, rows, true, answer);
+  nlohmann::ordered_json object = json_answer(python_source, line, asked.query, asked.variables, *index, answer);
+  if (implied) {
+    nlohmann::ordered_json beyond = nlohmann::ordered_json::array();
+    for (const ci::Statement& s : implied_beyond_given(rows, answer, asked.variables)) {
+      beyond.push_back(ci::statement_text(s, asked.variables));
+    }
+    object["beyond"] = std::move(beyond);
+  }
+  return object;
+}
+
+// A statement given as (A, B) or (A, B, C), each side a name, an index or
+// an iterable of them, written out for the statement reader.
+std::string statement_from_tuple(const py::sequence& sides, const ci::Variables& variables) {
+  if (sides.size() != 2 && sides.size() != 3) {
+    throw py::value_error("a statement as a tuple is (A, B) or (A, B, C), not " + std::to_string(sides.size()) +
+                          " sides");
+  }
+  const bool compact = variables.single_characters();
+  const auto element = [&](const py::handle item) -> std::string {
+    if (py::isinstance<py::str>(item)) return item.cast<std::string>();
+    if (py::isinstance<py::int_>(item) && !py::isinstance<py::bool_>(item)) {
+      const long long i = item.cast<long long>();
+      if (i < 0 || i >= variables.size()) {
+        throw py::value_error("no variable number " + std::to_string(i) + ": the variables are 0 to " +
+                              std::to_string(variables.size() - 1));
+      }
+      return variables.name(static_cast<int>(i));
+    }
+    throw py::type_error("a side of a statement is a name, an index or an iterable of them, not " +
+                         py::repr(item).cast<std::string>());
+  };
+  const auto side = [&](const py::handle set) {
+    std::string text;
+    if (py::isinstance<py::str>(set) || py::isinstance<py::int_>(set)) return element(set);
+    for (const py::handle item : py::iter(set)) {
+      if (!text.empty() && !compact) text += ", ";
+      text += element(item);
+    }
+    return compact ? text : "{" + text + "}";
+  };
+  std::string text = side(sides[0]) + (compact ? "," : " _||_ ") + side(sides[1]);
+  if (sides.size() == 3) text += (compact ? "|" : " | ") + side(sides[2]);
+  return text;
+}
+
+ci::Statement statement_from(const py::handle given, const ci::Variables& variables) {
+  std::string text;
+  bool from_tuple = false;
+  if (py::isinstance<py::str>(given)) {
+    text = given.cast<std::string>();
+  } else if (py::isinstance<py::sequence>(given)) {
+    text = statement_from_tuple(given.cast<py::sequence>(), variables);
+    from_tuple = true;
+  } else {
+    throw py::type_error("a statement is a string or a tuple (A, B, C), not " + py::repr(given).cast<std::string>());
+  }
+  ci::Statement statement;
+  StatementError error;
+  if (!parse_statement(text, variables, statement, error)) {
+    throw py::value_error(from_tuple ? "statement " + text + ": " + error.message
+                                     : located(1, false, error.offset + 1, error.message));
+  }
+  return statement;
+}
+
+// The "+" statements: a line of them, or an iterable of statements.
+RowSet premises_from(const py::handle premises, const ci::Variables& variables) {
+  RowSet held;
+  if (py::isinstance<py::str>(premises)) {
+    const std::string text = premises.cast<std::string>();
+    ci::Variables names = variables;
+    Query query;
+    QueryError error;
+    const LineKind kind = parse_query_line(text, names, query, error);
+    if (kind == LineKind::error) throw py::value_error(located(1, false, error.column, error.message));
+    if (kind == LineKind::declaration) throw py::value_error("premises are statements; give names with variables=");
+    if (!query.fails.empty()) {
+      throw py::value_error("premises are + statements, but -" + ci::statement_text(query.fails.front(), variables) +
+                            " asks one to fail");
+    }
+    for (const ci::Statement& s : query.holds) held = held | part_rows(s);
+    return held;
+  }
+  for (const py::handle s : py::iter(premises)) held = held | part_rows(statement_from(s, variables));
+  return held;
+}
+
+const char* const module_doc = R"(Conditional independence among at most five random variables.
+
+imset answers the questions imset-query answers, by function call: given
+conditional-independence statements that hold ("+") and that fail ("-"),
+does a structural model (a supermodular function) exist in which they do,
+which statements do the "+" statements imply, a witness and the first
+extreme ray that realises the question. The answers come from the same C++
+core as imset-query and equal its --json output.
+
+A statement is written A,B|C in the compact form ("0,12|3", "0,1" for empty
+C) or smoke _||_ tar, cancer | genes in the long form, or given as a tuple
+(A, B) or (A, B, C) whose sides are names, indices or iterables of them.
+Without variables= the variables are 0 to 4, named by their digits.
+
+The extreme rays are loaded once per process, on first use, from the
+shipped ray types (imset.load names another file). Calls may come from
+several threads at once; answering runs without the GIL.
+
+    >>> import imset
+    >>> imset.implies("+0,1 +0,2|1", "0,2")
+    True
+)";
+
+const char* const ask_doc = R"(ask(query, variables=None, implied=False, time_limit=None) -> dict
+
+Answers one query: a line of signed statements, "+0,1|2 -0,1" or
+"+smoke _||_ tar | genes -smoke _||_ tar". The string may hold a
+"variables: smoke tar genes" line before the query, and comments after "#".
+
+variables: the names of the variables, a list or a string of names
+  separated by blanks or commas; None for 0 to 4. At most five.
+implied: also give "beyond", the maximal statements the "+" statements
+  imply beyond the given ones (imset-query --implied).
+time_limit: seconds an answer may take. Answers on five variables take
+  microseconds, so none comes near it; it must be positive or None.
+
+The dict has the members of imset-query --json's object for the query,
+with the same values: source ("<python>"), line (1), query, variables,
+holds, fails, structural (whether a structural model exists), forced (the
+"-" statements the "+" statements imply), implied (every elementary
+statement they imply), witness (rays whose sum is a model: record,
+renaming, values) and ray (the first single ray that realises the query,
+or None).
+
+Raises ValueError with imset-query's message for a faulty query, the
+position given as "column N" (and "line L" for a string of several lines).
+)";
+
+const char* const ask_many_doc = R"(ask_many(queries, variables=None, implied=False, time_limit=None) -> list[dict]
+
+Answers many queries, each a string as ask takes it, in one call: the rays
+are loaded once and the GIL is released while answering. Every query is
+read before any is answered; the first faulty one raises ValueError,
+"query N: " before the message. Each dict is the one ask gives, its line
+the query's position in the list, from 1.
+)";
+
+const char* const implies_doc = R"(implies(premises, statement, variables=None, time_limit=None) -> bool
+
+Whether the premises imply the statement: it holds in every structural
+model in which they hold. premises is a string of "+" statements
+("+0,1 +0,2|1") or an iterable of statements, each a string ("0,1") or a
+tuple (A, B, C); statement is a string or a tuple. The same answer as
+imset-query gives for "premises -statement": no structural model.
+
+    >>> imset.implies("+0,1 +0,2|1", "0,2")
+    True
+    >>> imset.implies([("smoke", "tar")], ("smoke", "tar", "genes"),
+    ...               variables=["smoke", "tar", "genes"])
+    False
+)";
+
+const char* const closure_doc = R"(closure(premises, variables=None, time_limit=None) -> list[str]
+
+The elementary statements the premises imply, given ones included, in the
+query's names and the vector file's order: the "implied" member of ask's
+answer. premises as for implies.
+)";
+
+const char* const load_doc = R"(load(path) -> None
+
+Answers from now on from this extreme-point file instead of the shipped
+ray types (read by imset-check's rules; every record must be
+supermodular). Calls already running finish with the rays they started
+with. Raises ValueError if the file cannot be read or used.
+)";
+
+}  // namespace
+
+PYBIND11_MODULE(imset, m) {
+  m.doc() = module_doc;
+  m.attr("__version__") = IMSET_VERSION;
+
+  m.def(
+      "ask",
+      [](const std::string& query, const py::object& variables, bool implied, const py::object& time_limit) {
+        check_time_limit(time_limit);
+        const ci::Variables names = variables_from(variables);
+        const std::shared_ptr<const RayIndex> index = rays();
+        nlohmann::ordered_json object;
+        {
+          const py::gil_scoped_release release;
+          object = json_asked(parse_asked(query, names), 1, index, implied);
+        }
+        return to_python(object);
+      },
+      ask_doc, py::arg("query"), py::arg("variables") = py::none(), py::arg("implied") = false,
+      py::arg("time_limit") = py::none());
+
+  m.def(
+      "ask_many",
+      [](const py::iterable& queries, const py::object& variables, bool implied, const py::object& time_limit) {
+        check_time_limit(time_limit);
+        const ci::Variables names = variables_from(variables);
+        std::vector<std::string> texts;
+        for (const py::handle q : queries) texts.push_back(q.cast<std::string>());
+        const std::shared_ptr<const RayIndex> index = rays();
+        std::vector<Asked> asked;
+        {
+          const py::gil_scoped_release release;
+          asked.reserve(texts.size());
+          for (std::size_t i = 0; i < texts.size(); ++i) {
+            try {
+              asked.push_back(parse_asked(texts[i], names));
+            } catch (const py::value_error& e) {
+              throw py::value_error("query " + std::to_string(i + 1) + ": " + e.what());
+            }
+          }
+        }
+        // Answered in blocks: the JSON of all at once would take far more
+        // memory than the dicts.
+        constexpr std::size_t block = 256;
+        py::list answers(asked.size());
+        std::vector<nlohmann::ordered_json> objects;
+        for (std::size_t start = 0; start < asked.size(); start += block) {
+          const std::size_t end = std::min(asked.size(), start + block);
+          {
+            const py::gil_scoped_release release;
+            objects.clear();
+            for (std::size_t i = start; i < end; ++i) {
+              objects.push_back(json_asked(asked[i], static_cast<std::uint32_t>(i + 1), index, implied));
+            }
+          }
+          for (std::size_t i = start; i < end; ++i) answers[i] = to_python(objects[i - start]);
+        }
+        return answers;
+      },
+      ask_many_doc, py::arg("queries"), py::arg("variables") = py::none(), py::arg("implied") = false,
+      py::arg("time_limit") = py::none());
+
+  m.def(
+      "implies",
+      [](const py::object& premises, const py::object& statement, const py::object& variables,
+         const py::object& time_limit) {
+        check_time_limit(time_limit);
+        const ci::Variables names = variables_from(variables);
+        const QueryRows rows{premises_from(premises, names), {part_rows(statement_from(statement, names))}};
+        const std::shared_ptr<const RayIndex> index = rays();
+        const py::gil_scoped_release release;
+        Answer answer;
+        answer_checked(index, rows, false, answer);
+        return !answer.structural;
+      },
+      implies_doc, py::arg("premises"), py::arg("statement"), py::arg("variables") = py::none(),
+      py::arg("time_limit") = py::none());
+
+  m.def(
+      "closure",
+      [](const py::object& premises, const py::object& variables, const py::object& time_limit) {
+        check_time_limit(time_limit);
+        const ci::Variables names = variables_from(variables);
+        const QueryRows rows{premises_from(premises, names), {}};
+        const std::shared_ptr<const RayIndex> index = rays();
+        std::vector<std::string> implied;
+        {
+          const py::gil_scoped_release release;
+          Answer answer;
+          answer_checked(index, rows, true, answer);
+          implied = row_names(answer.implied, names);
+        }
+        return implied;
+      },
+      closure_doc, py::arg("premises"), py::arg("variables") = py::none(), py::arg("time_limit") = py::none());
+
+  m.def(
+      "load",
+      [](const std::string& path) {
+        std::shared_ptr<const RayIndex> loaded;
+        {
+          const py::gil_scoped_release release;
+          loaded = load_index(path);
+        }
+        const std::lock_guard lock(rays_mutex);
+        current_rays = loaded;
+      },
+      load_doc, py::arg("path"));
+}
