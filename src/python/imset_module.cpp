@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "ci/statement.h"
@@ -110,8 +111,9 @@ std::string located(std::size_t line, bool several_lines, std::size_t column, co
 // The names a `variables=` argument gives: the digits for None, else a
 // declaration's names, as a string or a list.
 ci::Variables variables_from(const py::object& names) {
+  static const ci::Variables digits;
+  if (names.is_none()) return digits;
   ci::Variables variables;
-  if (names.is_none()) return variables;
   std::string text;
   if (py::isinstance<py::str>(names)) {
     text = names.cast<std::string>();
@@ -167,26 +169,44 @@ Asked parse_asked(std::string_view text, ci::Variables variables) {
   return std::move(*asked);
 }
 
+py::object owned(PyObject* made) {
+  if (made == nullptr) throw py::error_already_set();
+  return py::reinterpret_steal<py::object>(made);
+}
+
+// Straight to Python objects: measured faster than the JSON text through
+// json.loads. Member names are interned once.
 py::object to_python(const nlohmann::ordered_json& value) {
+  using Json = nlohmann::ordered_json;
   switch (value.type()) {
-    case nlohmann::ordered_json::value_t::null:
+    case Json::value_t::null:
       return py::none();
-    case nlohmann::ordered_json::value_t::boolean:
+    case Json::value_t::boolean:
       return py::bool_(value.get<bool>());
-    case nlohmann::ordered_json::value_t::number_integer:
-      return py::int_(value.get<std::int64_t>());
-    case nlohmann::ordered_json::value_t::number_unsigned:
-      return py::int_(value.get<std::uint64_t>());
-    case nlohmann::ordered_json::value_t::string:
-      return py::str(value.get_ref<const std::string&>());
-    case nlohmann::ordered_json::value_t::array: {
+    case Json::value_t::number_integer:
+      return owned(PyLong_FromLongLong(value.get<std::int64_t>()));
+    case Json::value_t::number_unsigned:
+      return owned(PyLong_FromUnsignedLongLong(value.get<std::uint64_t>()));
+    case Json::value_t::string: {
+      const std::string& text = value.get_ref<const std::string&>();
+      return owned(PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace"));
+    }
+    case Json::value_t::array: {
       py::list list(value.size());
-      for (std::size_t i = 0; i < value.size(); ++i) list[i] = to_python(value[i]);
+      for (std::size_t i = 0; i < value.size(); ++i) {
+        PyList_SET_ITEM(list.ptr(), static_cast<Py_ssize_t>(i), to_python(value[i]).release().ptr());
+      }
       return list;
     }
-    case nlohmann::ordered_json::value_t::object: {
+    case Json::value_t::object: {
+      static std::unordered_map<std::string, py::object>* const interned =
+          new std::unordered_map<std::string, py::object>();
       py::dict dict;
-      for (const auto& [key, member] : value.items()) dict[py::str(key)] = to_python(member);
+      for (const auto& [key, member] : value.items()) {
+        auto [slot, added] = interned->try_emplace(key);
+        if (added) slot->second = owned(PyUnicode_InternFromString(key.c_str()));
+        if (PyDict_SetItem(dict.ptr(), slot->second.ptr(), to_python(member).ptr()) != 0) throw py::error_already_set();
+      }
       return dict;
     }
     default:
@@ -457,12 +477,13 @@ PYBIND11_MODULE(imset, m) {
          const py::object& time_limit) {
         check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
-        const QueryRows rows{premises_from(premises, names), {part_rows(statement_from(statement, names))}};
+        const RowSet held = premises_from(premises, names);
+        const RowSet parts = part_rows(statement_from(statement, names));
         const std::shared_ptr<const RayIndex> index = rays();
         const py::gil_scoped_release release;
-        Answer answer;
-        answer_checked(index, rows, false, answer);
-        return !answer.structural;
+        // Implied when all its parts are in the closure: a "-" statement
+        // imset-query calls forced.
+        return parts.is_subset_of(thread_answerer(index).implied_rows(held, parts));
       },
       implies_doc, py::arg("premises"), py::arg("statement"), py::arg("variables") = py::none(),
       py::arg("time_limit") = py::none());
@@ -472,14 +493,12 @@ PYBIND11_MODULE(imset, m) {
       [](const py::object& premises, const py::object& variables, const py::object& time_limit) {
         check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
-        const QueryRows rows{premises_from(premises, names), {}};
+        const RowSet held = premises_from(premises, names);
         const std::shared_ptr<const RayIndex> index = rays();
         std::vector<std::string> implied;
         {
           const py::gil_scoped_release release;
-          Answer answer;
-          answer_checked(index, rows, true, answer);
-          implied = row_names(answer.implied, names);
+          implied = row_names(thread_answerer(index).implied_rows(held, RowSet::all()), names);
         }
         return implied;
       },

@@ -122,6 +122,10 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   return best;
 }
 
+RowSet Answerer::implied_rows(const RowSet& held, const RowSet& asked) {
+  return closure_of(find_candidates(held), asked, held);
+}
+
 void Answerer::answer(const QueryRows& query, bool full_closure, Answer& answer) {
   answer.witness.clear();
   answer.forced.clear();

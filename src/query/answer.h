@@ -53,6 +53,9 @@ class Answerer {
   explicit Answerer(const RayIndex& index);
   // full_closure: find every implied row, not only those of "-" statements.
   void answer(const QueryRows& query, bool full_closure, Answer& answer);
+  // The rows the "+" rows imply, those of `asked` at least (RowSet::all()
+  // for the whole closure): the closure of answer, without witness or ray.
+  RowSet implied_rows(const RowSet& held, const RowSet& asked);
 
  private:
   Candidates find_candidates(const RowSet& held);
