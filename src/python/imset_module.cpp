@@ -411,6 +411,9 @@ with. Raises ValueError if the file cannot be read or used.
 }  // namespace
 
 PYBIND11_MODULE(imset, m) {
+  // Each docstring starts with its signature in Python's words.
+  py::options options;
+  options.disable_function_signatures();
   m.doc() = module_doc;
   m.attr("__version__") = IMSET_VERSION;
 
