@@ -28,6 +28,14 @@ answers them completely: whether a structural model exists, which
 statements are implied, a witness, and the first extreme ray that
 realises the question.")
 endif()
+if(TARGET imset_python)
+  string(APPEND CPACK_PACKAGE_DESCRIPTION
+    "\n\nThe Python module imset asks imset-query's questions by function call.")
+  # The module is built for one version of the interpreter.
+  math(EXPR imset_python_next_minor "${Python3_VERSION_MINOR} + 1")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS
+      "python3 (>= ${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}), python3 (<< ${Python3_VERSION_MAJOR}.${imset_python_next_minor})")
+endif()
 if(TARGET imset-rays)
   string(APPEND CPACK_PACKAGE_DESCRIPTION
     "\n\nimset-rays computes those extreme rays with libnormaliz.")

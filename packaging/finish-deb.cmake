@@ -20,9 +20,10 @@ function(compress in out)
   file(CHMOD "${out}" FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 endfunction()
 
-# CPACK_STRIP_FILES has stripped the programs; like dh_strip, also drop the
-# compiler's version notes, which only make packages differ.
-file(GLOB programs "${usr}/bin/*")
+# CPACK_STRIP_FILES has stripped the programs and the Python module; like
+# dh_strip, also drop the compiler's version notes, which only make
+# packages differ.
+file(GLOB programs "${usr}/bin/*" "${usr}/lib/python3/dist-packages/*.so")
 foreach(program IN LISTS programs)
   execute_process(COMMAND "${CPACK_IMSET_STRIP}" --remove-section=.comment "${program}"
                   RESULT_VARIABLE status)

@@ -110,6 +110,10 @@ void Engine::set_premises(const std::vector<char>& premise) {
   for (int e = 0; e < ground_.elementary_count(); ++e) {
     glp_set_row_bnds(lp_->problem, e + 1, premise[static_cast<std::size_t>(e)] ? GLP_FX : GLP_LO, 0.0, 0.0);
   }
+  // Each question starts from the same basis, so that its answer (which
+  // model, which certificate) does not depend on the questions before it;
+  // within a question each LP starts from the last one's basis.
+  glp_std_basis(lp_->problem);
 }
 
 Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>& report,

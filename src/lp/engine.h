@@ -7,7 +7,8 @@
 // One LP per N: a column per subset of two or more elements, a row per
 // elementary imset (its value <m,u_e>). A question fixes the premise rows to
 // 0 and maximises the sum of the rows asked about, each bounded by 1; GLPK's
-// floating simplex solves it, warm-started from the last basis. The
+// floating simplex solves it, each question from the standard basis and
+// each LP within it warm-started from the one before. The
 // floating solution only proposes: a positive optimum is turned into an
 // integer model, a zero one into an integer certificate from the duals, and
 // either is checked exactly (check.h) before it is believed. If neither

@@ -122,6 +122,10 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   return best;
 }
 
+RowSet Answerer::implied_rows(const RowSet& held, const RowSet& asked) {
+  return closure_of(find_candidates(held), asked, held);
+}
+
 void Answerer::answer(const QueryRows& query, bool full_closure, Answer& answer) {
   answer.witness.clear();
   answer.forced.clear();
@@ -171,6 +175,11 @@ bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, con
   }
   return query.held.is_subset_of(zeros) &&
          std::ranges::all_of(query.failing, [&](const RowSet& g) { return fails_in(g, zeros); });
+}
+
+bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer) {
+  const bool ray_checks = answer.ray == no_ray || realises(index, {answer.ray}, query);
+  return ray_checks && (!answer.structural || realises(index, answer.witness, query));
 }
 
 }  // namespace imset::query

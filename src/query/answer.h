@@ -53,6 +53,9 @@ class Answerer {
   explicit Answerer(const RayIndex& index);
   // full_closure: find every implied row, not only those of "-" statements.
   void answer(const QueryRows& query, bool full_closure, Answer& answer);
+  // The rows the "+" rows imply, those of `asked` at least (RowSet::all()
+  // for the whole closure): the closure of answer, without witness or ray.
+  RowSet implied_rows(const RowSet& held, const RowSet& asked);
 
  private:
   Candidates find_candidates(const RowSet& held);
@@ -78,6 +81,10 @@ class Answerer {
 // nonzero at one of its rows. Every answer is checked this way before it
 // is printed.
 bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query);
+
+// Whether the answer's first ray and, for a structural model, its witness
+// realise the query: no answer is given before it passes.
+bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer);
 
 // The sum of the rays' values, computed exactly.
 std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::vector<std::uint32_t>& rays);

@@ -13,4 +13,9 @@ inline constexpr const char* types_file_name = "extreme-rays-types.txt";
 // The first of the places above that holds the types file; empty if none does.
 std::string default_rays_path();
 
+// The same places for any installed file, the Python module among them:
+// `binary` is its path (empty if unknown), `prefix` the install prefix it
+// sits under.
+std::string rays_path_for(const std::string& binary, const std::string& prefix);
+
 }  // namespace imset::query

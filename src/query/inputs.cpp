@@ -115,11 +115,7 @@ QueryLineReader::Next QueryLineReader::next(QueryLine& line, std::string& error)
 void add_query(Query query, std::uint32_t source, std::uint32_t line, std::uint32_t read_in, QueryInputs& inputs) {
   std::uint32_t variables = read_in;
   if (!inputs.variables[read_in].declared()) {
-    ci::Mask named = 0;
-    for (const auto* list : {&query.holds, &query.fails}) {
-      for (const ci::Statement& s : *list) named |= s.elements();
-    }
-    const int n = std::max(ci::least_digits, static_cast<int>(std::bit_width(named)));
+    const int n = variable_count(query, inputs.variables[read_in]);
     if (n != inputs.variables[read_in].size()) {
       std::uint32_t& index = inputs.digits_index[static_cast<std::size_t>(n)];
       if (index == 0) {

@@ -1,6 +1,7 @@
 #include "query/query.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "query/statement.h"
 #include "text/printable.h"
@@ -97,6 +98,15 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
 void canonicalise(Query& query) {
   std::ranges::sort(query.holds, written_before);
   std::ranges::sort(query.fails, written_before);
+}
+
+int variable_count(const Query& query, const ci::Variables& variables) {
+  if (variables.declared()) return variables.size();
+  ci::Mask named = 0;
+  for (const auto* list : {&query.holds, &query.fails}) {
+    for (const ci::Statement& s : *list) named |= s.elements();
+  }
+  return std::max(ci::least_digits, static_cast<int>(std::bit_width(named)));
 }
 
 QueryRows query_rows(const Query& query) {

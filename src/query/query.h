@@ -47,7 +47,13 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
 // so an elementary query keeps that order.
 void canonicalise(Query& query);
 
+// The rows of a query over the five elements of the rays' tables.
 QueryRows query_rows(const Query& query);
+
+// How many variables a query is over when read in `variables`: as many as
+// declared, or, without declared names, the digits up to the highest it
+// names, at least ci::least_digits.
+int variable_count(const Query& query, const ci::Variables& variables);
 
 // The query written canonically: "+" statements, then "-" statements,
 // separated by blanks.

@@ -121,9 +121,9 @@ void write_witness(Output& out, const Findings& findings, const ci::Variables& v
   }
 }
 
-Statements forced_statements(const SourcedQuery& query, const Findings& findings) {
+Statements forced_statements(const Query& query, const Findings& findings) {
   Statements forced;
-  for (const std::size_t i : findings.forced) forced.push_back(query.query.fails[i]);
+  for (const std::size_t i : findings.forced) forced.push_back(query.fails[i]);
   return forced;
 }
 
@@ -202,7 +202,7 @@ void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
   out.write_text("\n  structural: ");
   if (!findings.structural) {
     out.write_text("no model; the + statements imply ");
-    write_statements(out, forced_statements(query, findings), variables);
+    write_statements(out, forced_statements(query.query, findings), variables);
   } else if (query.query.fails.empty()) {
     out.write_text("model exists (nothing is asked to fail)");
   } else {
@@ -242,7 +242,8 @@ void print_text_tally(Output& out, const Tally& tally) {
   out.write_int(static_cast<std::int64_t>(tally.models));
   out.write_text(tally.models == 1 ? " structural model found, " : " structural models found, ");
   out.write_int(static_cast<std::int64_t>(tally.without_ray));
-  out.write_text(tally.without_ray == 1 ? " query with no extreme-ray witness" : " queries with no extreme-ray witness");
+  out.write_text(tally.without_ray == 1 ? " query with no extreme-ray witness"
+                                        : " queries with no extreme-ray witness");
   if (tally.lps > 0) {
     out.write_text(", ");
     out.write_int(tally.lps);
@@ -251,18 +252,17 @@ void print_text_tally(Output& out, const Tally& tally) {
   out.write_char('\n');
 }
 
-void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,
-                       bool certify) {
-  const ci::Variables& variables = inputs.variables[query.variables];
+nlohmann::ordered_json json_answer(const std::string& source, std::uint32_t line, const Query& query,
+                                   const ci::Variables& variables, const Findings& findings, bool certify) {
   nlohmann::ordered_json witness = nlohmann::ordered_json::array();
   for (const std::uint32_t r : findings.witness_rays) witness.push_back(json_ray(*findings.index, r));
   nlohmann::ordered_json object = {
-      {"source", inputs.sources[query.source].name},
-      {"line", query.line},
-      {"query", query_text(query.query, variables)},
+      {"source", source},
+      {"line", line},
+      {"query", query_text(query, variables)},
       {"variables", variables.names()},
-      {"holds", json_statements(query.query.holds, variables)},
-      {"fails", json_statements(query.query.fails, variables)},
+      {"holds", json_statements(query.holds, variables)},
+      {"fails", json_statements(query.fails, variables)},
       {"structural", findings.structural},
       {"forced", json_statements(forced_statements(query, findings), variables)},
       {"implied", json_statements(findings.implied, variables)},
@@ -281,6 +281,13 @@ void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
     for (const lp::Certificate& c : findings.certificates) certificates.push_back(json_certificate(c, names));
     object["certificates"] = std::move(certificates);
   }
+  return object;
+}
+
+void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,
+                       bool certify) {
+  const nlohmann::ordered_json object = json_answer(inputs.sources[query.source].name, query.line, query.query,
+                                                    inputs.variables[query.variables], findings, certify);
   // Replace, not throw, should a source name not be UTF-8.
   out.write_text(object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   out.write_char('\n');

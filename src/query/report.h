@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,10 @@ void print_text_tally(Output& out, const Tally& tally);
 
 void print_json_answer(Output& out, const QueryInputs& inputs, const SourcedQuery& query, const Findings& findings,
                        bool certify);
+
+// The object print_json_answer prints, for a query from `source`, `line`.
+nlohmann::ordered_json json_answer(const std::string& source, std::uint32_t line, const Query& query,
+                                   const ci::Variables& variables, const Findings& findings, bool certify);
 
 // "u(0,1) + u(0,2|1) = u(0,1|2) + u(0,2)": a certificate as an identity.
 std::string certificate_text(const lp::Certificate& certificate, const ci::Variables& variables);

@@ -4,7 +4,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -16,10 +15,9 @@
 #include "query/answer.h"
 #include "query/data_path.h"
 #include "query/inputs.h"
-#include "query/lp_answer.h"
-#include "query/maximal.h"
 #include "query/ray_index.h"
 #include "query/report.h"
+#include "query/respond.h"
 #include "query/statement.h"
 
 #ifndef IMSET_VERSION
@@ -227,55 +225,57 @@ std::unique_ptr<RayIndex> load_ray_index(const Options& options) {
   return index;
 }
 
-// The witness as a function on all 2^n subsets of the first n elements,
-// by mask: the rays' values on those with two or more, 0 on the others.
-lp::Values model_values(const std::array<std::int64_t, subset_count>& sum, int n) {
-  lp::Values values(std::size_t{1} << n);
-  for (std::size_t mask = 0; mask < values.size(); ++mask) {
-    const int k = subset_index_of_mask(static_cast<unsigned>(mask));
-    if (k >= 0) values[mask] = static_cast<long>(sum[static_cast<std::size_t>(k)]);
-  }
-  return values;
-}
-
-RowSet zero_rows(const std::array<std::int64_t, subset_count>& values) {
-  const auto products = exact_imset_values(values);
-  RowSet zeros;
-  for (int p = 0; p < elementary_count; ++p) {
-    if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
-  }
-  return zeros;
-}
-
 // Where a query was asked, for messages.
 std::string where(const QueryInputs& inputs, const SourcedQuery& query) {
   return inputs.sources[query.source].name + " line " + std::to_string(query.line);
 }
 
-// Answers queries one at a time and counts them: from the rays up to five
-// variables (loaded when first needed), by linear programming past them
-// or when asked to.
-class Responder {
+AnswerSettings answer_settings(const Options& options) {
+  AnswerSettings settings;
+  settings.engine = options.engine == "rays" ? EngineChoice::rays
+                    : options.engine == "lp" ? EngineChoice::lp
+                                             : EngineChoice::automatic;
+  settings.closure = options.json || options.implied;
+  settings.implied_beyond = !options.json && options.implied;
+  settings.witness_holds = !options.json;
+  settings.model = options.json || options.values;
+  settings.certify = options.certify;
+  settings.time_limit = options.time_limit;
+  return settings;
+}
+
+// Answers queries one at a time, prints them and counts them; the rays are
+// loaded when a query first needs them.
+class Printer {
  public:
-  Responder(const Options& options, Output& out) : options_(options), out_(out) {}
+  Printer(const Options& options, Output& out)
+      : options_(options),
+        responder_(answer_settings(options),
+                   [this](std::string& error) -> const RayIndex* {
+                     // Loading says why it fails, so nothing is added.
+                     error.clear();
+                     if (!index_) index_ = load_ray_index(options_);
+                     return index_.get();
+                   }),
+        out_(out) {}
 
   // Answers and prints one query; 0, or the status to end with after
   // saying why.
   int respond(const QueryInputs& inputs, const SourcedQuery& query) {
     const ci::Variables& variables = inputs.variables[query.variables];
-    const int n = variables.size();
-    const bool rays = options_.engine == "rays" || (options_.engine == "auto" && n <= ground_size);
-    if (rays && n > ground_size) {
-      say(where(inputs, query) + ": the rays answer over at most five variables, this query has " + std::to_string(n) +
-          "; use --engine lp or auto");
-      return exit_bad_input;
-    }
     Findings findings;
-    const int status = rays ? from_rays(inputs, query, findings) : from_lp(inputs, query, findings);
-    if (status != 0) return status;
+    Refusal refusal;
+    if (!responder_.answer(query.query, variables, findings, refusal)) {
+      out_.flush();
+      if (refusal.message.empty()) return refusal.status;  // said already
+      say(refusal.status == exit_failure
+              ? "internal error: " + refusal.message + " for " + where(inputs, query) + "; please report it"
+              : where(inputs, query) + ": " + refusal.message);
+      return refusal.status;
+    }
     ++tally_.queries;
     tally_.models += findings.structural ? 1 : 0;
-    tally_.without_ray += rays && findings.ray == no_ray ? 1 : 0;
+    tally_.without_ray += findings.index != nullptr && findings.ray == no_ray ? 1 : 0;
     tally_.lps += findings.lps;
     if (options_.json) {
       print_json_answer(out_, inputs, query, findings, options_.certify);
@@ -293,133 +293,9 @@ class Responder {
   }
 
  private:
-  bool full_closure() const { return options_.json || options_.implied; }
-
-  lp::Deadline deadline() const {
-    if (options_.time_limit <= 0) return std::nullopt;
-    return lp::Clock::now() +
-           std::chrono::duration_cast<lp::Clock::duration>(std::chrono::duration<double>(options_.time_limit));
-  }
-
-  int timed_out(const QueryInputs& inputs, const SourcedQuery& query, const std::vector<std::size_t>& undecided) {
-    out_.flush();
-    std::string names;
-    const ci::Variables& variables = inputs.variables[query.variables];
-    for (const std::size_t i : undecided)
-      names.append(" -").append(ci::statement_text(query.query.fails[i], variables));
-    std::ostringstream limit;
-    limit << options_.time_limit;
-    say(where(inputs, query) + ": no answer within the time limit of " + limit.str() + " s" +
-        (names.empty() ? std::string() : ";" + names + " undecided"));
-    return exit_bad_input;
-  }
-
-  int internal_error(const QueryInputs& inputs, const SourcedQuery& query, const std::string& what) {
-    out_.flush();
-    say("internal error: " + what + " for " + where(inputs, query) + "; please report it");
-    return exit_failure;
-  }
-
-  int from_rays(const QueryInputs& inputs, const SourcedQuery& query, Findings& findings) {
-    if (!index_) {
-      index_ = load_ray_index(options_);
-      if (!index_) return exit_bad_input;
-      answerer_ = std::make_unique<Answerer>(*index_);
-    }
-    const QueryRows rows = query_rows(query.query);
-    answerer_->answer(rows, full_closure(), answer_);
-    const bool ray_checks = answer_.ray == no_ray || realises(*index_, {answer_.ray}, rows);
-    if (!ray_checks || (answer_.structural && !realises(*index_, answer_.witness, rows))) {
-      return internal_error(inputs, query, "an answer does not realise its query");
-    }
-    const ci::Variables& variables = inputs.variables[query.variables];
-    findings.structural = answer_.structural;
-    findings.forced = answer_.forced;
-    findings.index = index_.get();
-    findings.witness_rays = answer_.witness;
-    findings.ray = answer_.ray;
-    if (answer_.structural) {
-      const auto sum = sum_of(*index_, answer_.witness);
-      if (!options_.json && !query.query.fails.empty()) {
-        findings.witness_holds = maximal_statements(zero_rows(sum), variables.all());
-      }
-      if (options_.json || options_.values) findings.model = model_values(sum, variables.size());
-    }
-    if (full_closure()) {
-      const RowSet implied = answer_.implied & rows_within(variables.all());
-      implied.for_each([&](int p) { findings.implied.push_back(row_statement(p)); });
-      for (const ci::Statement& s : maximal_statements(implied, variables.all())) {
-        if (!part_rows(s).is_subset_of(rows.held)) findings.implied_beyond.push_back(s);
-      }
-    }
-    if (!options_.certify) return 0;
-    // The rays give no certificates: the LP engine proves what they found.
-    std::vector<ci::Statement> targets;
-    for (const std::size_t i : answer_.forced) {
-      part_rows(query.query.fails[i]).for_each([&](int p) { targets.push_back(row_statement(p)); });
-    }
-    if (full_closure()) {
-      RowSet forced_parts;
-      for (const std::size_t i : answer_.forced) forced_parts = forced_parts | part_rows(query.query.fails[i]);
-      ((answer_.implied & rows_within(variables.all())) - rows.held - forced_parts).for_each([&](int p) {
-        targets.push_back(row_statement(p));
-      });
-    }
-    if (!lp_.certify(query.query, variables.size(), targets, deadline(), lp_answer_)) {
-      if (lp_answer_.timed_out) return timed_out(inputs, query, {});
-      return internal_error(inputs, query, "the two engines disagree");
-    }
-    findings.certificates = std::move(lp_answer_.certificates);
-    findings.lps = lp_answer_.lps;
-    return 0;
-  }
-
-  int from_lp(const QueryInputs& inputs, const SourcedQuery& query, Findings& findings) {
-    const ci::Variables& variables = inputs.variables[query.variables];
-    lp_.answer(query.query, variables.size(), {full_closure(), options_.certify, deadline()}, lp_answer_);
-    if (lp_answer_.timed_out) return timed_out(inputs, query, lp_answer_.undecided);
-    const lp::Ground ground(variables.size());
-    findings.structural = lp_answer_.verdict == lp::Verdict::not_implied;
-    findings.forced = lp_answer_.forced;
-    findings.lps = lp_answer_.lps;
-    if (findings.structural && lp_answer_.model) {
-      if (!options_.json && !query.query.fails.empty() && variables.size() <= max_listed_variables) {
-        std::vector<char> zero(static_cast<std::size_t>(ground.elementary_count()));
-        for (int e = 0; e < ground.elementary_count(); ++e) {
-          zero[static_cast<std::size_t>(e)] = lp::product(*lp_answer_.model, ground.elementary(e)) == 0 ? 1 : 0;
-        }
-        findings.witness_holds = maximal_statements(ground, zero);
-      }
-      findings.model = std::move(lp_answer_.model);
-    }
-    if (full_closure()) {
-      findings.implied = lp_answer_.implied;
-      std::ranges::sort(findings.implied, written_before);
-      if (!options_.json && variables.size() <= max_listed_variables) {
-        std::vector<char> zero(static_cast<std::size_t>(ground.elementary_count()));
-        std::vector<char> given(zero.size());
-        for (const ci::Statement& s : findings.implied) zero[static_cast<std::size_t>(ground.index(s))] = 1;
-        for (const ci::Statement& s : query.query.holds) {
-          for (const int e : ground.parts(s)) given[static_cast<std::size_t>(e)] = 1;
-        }
-        for (const ci::Statement& s : maximal_statements(ground, zero)) {
-          const std::vector<int> parts = ground.parts(s);
-          if (!std::ranges::all_of(parts, [&](int e) { return given[static_cast<std::size_t>(e)] != 0; })) {
-            findings.implied_beyond.push_back(s);
-          }
-        }
-      }
-    }
-    findings.certificates = std::move(lp_answer_.certificates);
-    return 0;
-  }
-
   const Options& options_;
   std::unique_ptr<RayIndex> index_;
-  std::unique_ptr<Answerer> answerer_;
-  Answer answer_;
-  LpAnswerer lp_;
-  LpAnswer lp_answer_;
+  Responder responder_;
   Tally tally_;
   Output& out_;
 };
@@ -427,7 +303,7 @@ class Responder {
 // Answers each line as it is typed; a faulty line is said and the session
 // goes on. The status: 0, or 2 after a faulty line, a read error or no
 // query at all.
-int answer_at_terminal(QueryInputs& inputs, Responder& responder, Output& out) {
+int answer_at_terminal(QueryInputs& inputs, Printer& responder, Output& out) {
   QueryLineReader reader;
   std::string error;
   (void)reader.open("-", inputs.variables.front(), error);  // standard input is open: it is a terminal
@@ -473,7 +349,7 @@ int run(int argc, char** argv, Output& out) {
   if (!read_queries(options, inputs)) return exit_bad_input;
   if (options.to_vectors) return write_vectors(out, inputs);
 
-  Responder responder(options, out);
+  Printer responder(options, out);
   for (const SourcedQuery& query : inputs.queries) {
     if (const int failed = responder.respond(inputs, query); failed != 0) return failed;
   }

@@ -49,4 +49,10 @@ if [[ -x $prefix/bin/imset-query ]]; then
   "$(dirname "$0")/check-query-example.sh" "$prefix/bin/imset-query" "$prefix/share/imset-check" \
     "$(dirname "$golden")/example-queries.out" || exit 1
 fi
+# The Python module, where built, answers from the installed types.
+modules=("$prefix"/lib/python3*/dist-packages/imset.*.so)
+if [[ -f ${modules[0]} ]]; then
+  answer=$(cd / && PYTHONPATH=$(dirname "${modules[0]}") /usr/bin/python3 -c 'import imset; print(imset.implies("+0,1 +0,2|1", "0,2"))')
+  [[ $answer == True ]] || { echo "the installed Python module answered: $answer"; exit 1; }
+fi
 echo "installed into $prefix and ran the example: output as recorded"

@@ -27,7 +27,8 @@ done
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMSET_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+  -DCMAKE_MODULE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build" -j2
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)
@@ -85,6 +86,16 @@ if [[ $status -ne 0 ]]; then
 elif ! cmp -s "$work/out" "$golden"; then
   fail "the packed imset-check's output differs from $golden"
   diff "$work/out" "$golden" | head -20 >&2
+fi
+
+# The Python module, where packed, answers from the packed types.
+modules=("$work"/root/usr/lib/python3/dist-packages/imset.*.so)
+if [[ -f ${modules[0]} ]]; then
+  file -b "${modules[0]}" | grep -q ', stripped' || fail "the Python module is not stripped"
+  answer=$(cd / && PYTHONPATH=$(dirname "${modules[0]}") /usr/bin/python3 -c \
+    'import imset; print(imset.implies("+0,1 +0,2|1", "0,2"), imset.closure("+0,1|2 +0,2|1"))') ||
+    fail "the packed Python module failed"
+  [[ $answer == "True ['0,1|2', '0,2|1']" ]] || fail "the packed Python module answered: $answer"
 fi
 
 # imset-query finds the packed types beside itself, wherever it was unpacked.
