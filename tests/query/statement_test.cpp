@@ -100,8 +100,9 @@ TEST(Statement, FaultsAreNamedWithTheirPlace) {
     EXPECT_FALSE(parse_statement(text, variables, s, error)) << text;
     return std::to_string(error.offset) + " " + error.message;
   };
-  EXPECT_EQ(fault("0,a|2"), "2 unknown variable 'a': without declared names the elements are 0 to 9; declare names "
-                            "first, as in 'variables: smoke tar cancer'");
+  EXPECT_EQ(fault("0,a|2"),
+            "2 unknown variable 'a': without declared names the elements are 0 to 9; declare names "
+            "first, as in 'variables: smoke tar cancer'");
   EXPECT_EQ(fault("1,1"), "2 1 is on both sides");
   EXPECT_EQ(fault("0,1|21"), "5 1 is on a side and in the condition");
   EXPECT_EQ(fault("0,1|232"), "6 2 appears twice in the condition");
@@ -162,8 +163,9 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
   EXPECT_EQ(fault("variables: a b a"), "16 'a' is declared twice");
   EXPECT_EQ(fault("variables: a b c d e f g h i j k l m"), "36 at most 12 variables can be declared");
   EXPECT_EQ(fault("variables: a 1b"), "14 '1b' is not a name: a name is a letter, then letters, digits and '_'");
-  EXPECT_EQ(fault("+a _||_ b"), "2 unknown variable 'a': without declared names the elements are 0 to 9; declare "
-                                "names first, as in 'variables: smoke tar cancer'");
+  EXPECT_EQ(fault("+a _||_ b"),
+            "2 unknown variable 'a': without declared names the elements are 0 to 9; declare "
+            "names first, as in 'variables: smoke tar cancer'");
 }
 
 std::string write_temp(const std::string& name, const std::string& bytes) {
@@ -194,10 +196,11 @@ TEST(QueryInputs, SourcesLinesDeclarationsAndErrors) {
   const std::string bad = write_temp("bad.txt", "+0,1\n+0,y\nx\n");
   add_query_file(bad, inputs);
   add_command_line_query("  ", 2, inputs);
-  EXPECT_EQ(inputs.errors, (std::vector<std::string>{bad + ":2:4: unknown variable 'y': without declared names the elements are 0 to 9; declare names "
-                                                           "first, as in 'variables: smoke tar cancer'",
-                                                     bad + ":3:1: expected '+' or '-' before a statement, got 'x'",
-                                                     "-e 2: the query names no statement"}));
+  EXPECT_EQ(inputs.errors,
+            (std::vector<std::string>{
+                bad + ":2:4: unknown variable 'y': without declared names the elements are 0 to 9; declare names "
+                      "first, as in 'variables: smoke tar cancer'",
+                bad + ":3:1: expected '+' or '-' before a statement, got 'x'", "-e 2: the query names no statement"}));
   // A binary file stops after a bounded number of messages.
   QueryInputs binary;
   std::string bytes;
