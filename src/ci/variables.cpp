@@ -28,6 +28,7 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 
 Variables Variables::digits(int n) {
   std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) names.emplace_back(1, static_cast<char>('0' + i));
   Variables variables(std::move(names));
   variables.declared_ = false;

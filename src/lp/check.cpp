@@ -100,10 +100,7 @@ bool check_certificate(int n, const Certificate& certificate, std::span<const ci
     }
     add_imset(v, t.part, -t.coefficient);
   }
-  for (const Integer& x : v) {
-    if (x != 0) return false;
-  }
-  return true;
+  return std::ranges::all_of(v, [](const Integer& x) { return x == 0; });
 }
 
 }  // namespace imset::lp

@@ -53,6 +53,7 @@ const Values* Closure::witness(int e) const {
 struct Engine::Lp {
   glp_prob* problem = glp_create_prob();
   glp_smcp parameters{};
+  glp_smcp current{};  // of the LP being solved: its method and time limit
   ~Lp() { glp_delete_prob(problem); }
 };
 
@@ -127,48 +128,54 @@ Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>
   for (std::size_t j = 1; j < subset_of_column_.size(); ++j) {
     glp_set_obj_coef(p, static_cast<int>(j), objective[subset_of_column_[j]]);
   }
-  glp_smcp parameters = lp_->parameters;
-  parameters.meth = dual_ ? GLP_DUALP : GLP_PRIMAL;
   Step step;
-  bool solved = false;
-  if (deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-    parameters.tm_lim = static_cast<int>(std::clamp<long long>(left, 0, 1'000'000'000));
-  }
-  if (!deadline || parameters.tm_lim > 0) {
-    const auto start = Clock::now();
-    ++stats_.lps;
-    int status = glp_simplex(p, &parameters);
-    if (status != 0 && status != GLP_ETMLIM) {
-      // A basis GLPK cannot factorise: start again from m = 0.
-      glp_std_basis(p);
-      status = glp_simplex(p, &parameters);
-    }
-    stats_.simplex_seconds += seconds_since(start);
-    solved = status == 0 && glp_get_status(p) == GLP_OPT;
-  }
-  if (solved) {
-    const auto start = Clock::now();
-    const bool positive = glp_get_obj_val(p) > 1e-6;
-    const bool read =
-        !skip_floating_ && ((positive ? read_model(report, premise, step) : read_certificate(asked, premise, step)) ||
-                            (positive ? read_certificate(asked, premise, step) : read_model(report, premise, step)));
-    if (read) {
-      ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
-    } else {
-      // The rational simplex, from the basis the floating one ended in.
-      ++stats_.exact_runs;
-      if (glp_exact(p, &parameters) == 0 && glp_get_status(p) == GLP_OPT) {
-        if (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step)) {
-          ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
-        }
-      }
-    }
-    stats_.certify_seconds += seconds_since(start);
-  }
+  if (run_simplex(deadline)) read_optimum(asked, report, premise, step);
   if (step.kind == Step::Kind::undecided) ++stats_.undecided;
   for (int e : asked) glp_set_row_bnds(p, e + 1, GLP_LO, 0.0, 0.0);
   return step;
+}
+
+bool Engine::run_simplex(Deadline deadline) {
+  glp_prob* p = lp_->problem;
+  glp_smcp& parameters = lp_->current;
+  parameters = lp_->parameters;
+  parameters.meth = dual_ ? GLP_DUALP : GLP_PRIMAL;
+  if (deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+    parameters.tm_lim = static_cast<int>(std::clamp<long long>(left, 0, 1'000'000'000));
+    if (parameters.tm_lim == 0) return false;
+  }
+  const auto start = Clock::now();
+  ++stats_.lps;
+  int status = glp_simplex(p, &parameters);
+  if (status != 0 && status != GLP_ETMLIM) {
+    // A basis GLPK cannot factorise: start again from m = 0.
+    glp_std_basis(p);
+    status = glp_simplex(p, &parameters);
+  }
+  stats_.simplex_seconds += seconds_since(start);
+  return status == 0 && glp_get_status(p) == GLP_OPT;
+}
+
+void Engine::read_optimum(const std::vector<int>& asked, const std::vector<int>& report,
+                          const std::vector<char>& premise, Step& step) {
+  glp_prob* p = lp_->problem;
+  const auto start = Clock::now();
+  const bool positive = glp_get_obj_val(p) > 1e-6;
+  const bool read =
+      !skip_floating_ && ((positive ? read_model(report, premise, step) : read_certificate(asked, premise, step)) ||
+                          (positive ? read_certificate(asked, premise, step) : read_model(report, premise, step)));
+  if (read) {
+    ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
+  } else {
+    // The rational simplex, from the basis the floating one ended in.
+    ++stats_.exact_runs;
+    if (glp_exact(p, &lp_->current) == 0 && glp_get_status(p) == GLP_OPT &&
+        (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step))) {
+      ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+    }
+  }
+  stats_.certify_seconds += seconds_since(start);
 }
 
 bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
@@ -327,50 +334,135 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
   return c;
 }
 
+namespace {
+
+// The bookkeeping of a structural question: which failing statements are
+// still open, which parts are proved implied, the sum of the models found.
+class StructuralSearch {
+ public:
+  StructuralSearch(const Ground& ground, std::span<const ci::Statement> failing, const std::vector<char>& premise)
+      : ground_(ground),
+        marked_(static_cast<std::size_t>(ground.elementary_count()), 0),
+        proven_(marked_.size()),
+        sum_(static_cast<std::size_t>(ground.subset_count())) {
+    for (const ci::Statement& s : failing) parts_.push_back(ground.parts(s));
+    for (std::size_t i = 0; i < failing.size(); ++i) open_.push_back(i);
+    for (std::size_t e = 0; e < marked_.size(); ++e) {
+      if (premise[e]) proven_[e] = trivial_certificate(ground.elementary(static_cast<int>(e)));
+    }
+  }
+
+  // Statements whose every part is proved are forced; whether any is open.
+  bool take_forced() {
+    std::erase_if(open_, [&](std::size_t i) {
+      if (!std::ranges::all_of(parts_[i], [&](int e) { return proven_[static_cast<std::size_t>(e)].has_value(); })) {
+        return false;
+      }
+      out_.forced.push_back(i);
+      std::vector<Certificate> certificates;
+      for (int e : parts_[i]) certificates.push_back(*proven_[static_cast<std::size_t>(e)]);
+      out_.certificates.push_back(std::move(certificates));
+      return true;
+    });
+    return !open_.empty();
+  }
+
+  // The parts of the open statements not yet proved, each once.
+  std::vector<int> asked() {
+    std::vector<int> rows;
+    for (std::size_t i : open_) {
+      for (int e : parts_[i]) {
+        const auto r = static_cast<std::size_t>(e);
+        if (proven_[r] || marked_[r]) continue;
+        marked_[r] = 1;
+        rows.push_back(e);
+      }
+    }
+    for (int e : rows) marked_[static_cast<std::size_t>(e)] = 0;
+    return rows;
+  }
+
+  // A model positive on these parts refutes every open statement with one.
+  void refuted(const std::vector<int>& positive, const Values& model) {
+    for (int e : positive) marked_[static_cast<std::size_t>(e)] = 1;
+    std::erase_if(open_, [&](std::size_t i) {
+      return std::ranges::any_of(parts_[i], [&](int e) { return marked_[static_cast<std::size_t>(e)] != 0; });
+    });
+    for (int e : positive) marked_[static_cast<std::size_t>(e)] = 0;
+    for (std::size_t s = 0; s < sum_.size(); ++s) sum_[s] += model[s];
+  }
+
+  void proved(const JointCertificate& certificate) {
+    for (const Term& t : certificate.targets) {
+      proven_[static_cast<std::size_t>(ground_.index(t.part))] = certificate.for_target(t.part);
+    }
+  }
+
+  // Nothing checked for part e: the open statements with it stay undecided.
+  void undecided(int e) {
+    std::erase_if(open_, [&](std::size_t i) {
+      if (std::ranges::find(parts_[i], e) == parts_[i].end()) return false;
+      out_.undecided.push_back(i);
+      return true;
+    });
+  }
+
+  void out_of_time() {
+    out_.undecided.insert(out_.undecided.end(), open_.begin(), open_.end());
+    open_.clear();
+  }
+
+  // Forced statements in the order of the failing list, their
+  // certificates with them; the verdict.
+  Structural finish(int n, std::span<const ci::Statement> premises, std::span<const ci::Statement> failing) {
+    std::vector<std::size_t> order(out_.forced.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::ranges::sort(order, [&](std::size_t x, std::size_t y) { return out_.forced[x] < out_.forced[y]; });
+    std::vector<std::size_t> forced;
+    std::vector<std::vector<Certificate>> certificates;
+    for (std::size_t i : order) {
+      forced.push_back(out_.forced[i]);
+      certificates.push_back(std::move(out_.certificates[i]));
+    }
+    out_.forced = std::move(forced);
+    out_.certificates = std::move(certificates);
+    std::ranges::sort(out_.undecided);
+    if (!out_.forced.empty()) {
+      out_.verdict = Verdict::implied;
+    } else if (out_.undecided.empty() && check_model(n, sum_, premises, failing)) {
+      out_.verdict = Verdict::not_implied;
+      out_.witness = std::move(sum_);
+    } else {
+      out_.verdict = Verdict::undecided;
+    }
+    return std::move(out_);
+  }
+
+  Structural& out() { return out_; }
+
+ private:
+  const Ground& ground_;
+  std::vector<std::vector<int>> parts_;
+  std::vector<std::size_t> open_;
+  std::vector<char> marked_;
+  std::vector<std::optional<Certificate>> proven_;  // parts proved implied
+  Values sum_;
+  Structural out_;
+};
+
+}  // namespace
+
 Structural Engine::structural(std::span<const ci::Statement> premises, std::span<const ci::Statement> failing,
                               Deadline deadline) {
   const std::vector<char> premise = premise_rows(premises);
   set_premises(premise);
-  std::vector<std::vector<int>> parts;
-  for (const ci::Statement& s : failing) parts.push_back(ground_.parts(s));
-  std::vector<std::size_t> open(failing.size());
-  for (std::size_t i = 0; i < open.size(); ++i) open[i] = i;
-  Structural out;
-  Values sum(static_cast<std::size_t>(ground_.subset_count()));
-  const auto rows = static_cast<std::size_t>(ground_.elementary_count());
-  std::vector<char> marked(rows, 0);
-  std::vector<std::optional<Certificate>> proven(rows);  // parts proved implied
-  for (std::size_t e = 0; e < rows; ++e) {
-    if (premise[e]) proven[e] = trivial_certificate(ground_.elementary(static_cast<int>(e)));
-  }
+  StructuralSearch search(ground_, failing, premise);
   bool seeded = false;
   bool single = false;  // as in closure
-  for (;;) {
-    // Statements whose every part is proved are forced.
-    std::erase_if(open, [&](std::size_t i) {
-      if (!std::all_of(parts[i].begin(), parts[i].end(),
-                       [&](int e) { return proven[static_cast<std::size_t>(e)].has_value(); })) {
-        return false;
-      }
-      out.forced.push_back(i);
-      std::vector<Certificate> certificates;
-      for (int e : parts[i]) certificates.push_back(*proven[static_cast<std::size_t>(e)]);
-      out.certificates.push_back(std::move(certificates));
-      return true;
-    });
-    if (open.empty()) break;
-    std::vector<int> asked;
-    for (std::size_t i : open) {
-      for (int e : parts[i]) {
-        const auto r = static_cast<std::size_t>(e);
-        if (proven[r] || marked[r]) continue;
-        marked[r] = 1;
-        asked.push_back(e);
-      }
-    }
-    for (int e : asked) marked[static_cast<std::size_t>(e)] = 0;
+  while (search.take_forced()) {
+    const std::vector<int> asked = search.asked();
     if (deadline && Clock::now() >= *deadline) {
-      out.undecided.insert(out.undecided.end(), open.begin(), open.end());
+      search.out_of_time();
       break;
     }
     Step step;
@@ -378,55 +470,20 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
       ++stats_.models_seeded;
     } else {
       step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
-      ++out.lps;
+      ++search.out().lps;
     }
     seeded = true;
     if (step.kind == Step::Kind::model) {
-      for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 1;
-      std::erase_if(open, [&](std::size_t i) {
-        return std::any_of(parts[i].begin(), parts[i].end(),
-                           [&](int e) { return marked[static_cast<std::size_t>(e)]; });
-      });
-      for (int e : step.positive) marked[static_cast<std::size_t>(e)] = 0;
-      for (std::size_t s = 0; s < sum.size(); ++s) sum[s] += step.model[s];
+      search.refuted(step.positive, step.model);
     } else if (step.kind == Step::Kind::certificate) {
-      for (const Term& t : step.certificate.targets) {
-        proven[static_cast<std::size_t>(ground_.index(t.part))] = step.certificate.for_target(t.part);
-      }
+      search.proved(step.certificate);
     } else if (!single && asked.size() > 1 && !(deadline && Clock::now() >= *deadline)) {
       single = true;
     } else {
-      // Nothing checked for this part: its statements stay undecided.
-      const int e = asked.front();
-      std::erase_if(open, [&](std::size_t i) {
-        if (std::find(parts[i].begin(), parts[i].end(), e) == parts[i].end()) return false;
-        out.undecided.push_back(i);
-        return true;
-      });
+      search.undecided(asked.front());
     }
   }
-  // Forced statements in the order of the failing list, their certificates with them.
-  std::vector<std::size_t> order(out.forced.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return out.forced[x] < out.forced[y]; });
-  std::vector<std::size_t> forced;
-  std::vector<std::vector<Certificate>> certificates;
-  for (std::size_t i : order) {
-    forced.push_back(out.forced[i]);
-    certificates.push_back(std::move(out.certificates[i]));
-  }
-  out.forced = std::move(forced);
-  out.certificates = std::move(certificates);
-  std::sort(out.undecided.begin(), out.undecided.end());
-  if (!out.forced.empty()) {
-    out.verdict = Verdict::implied;
-  } else if (out.undecided.empty() && check_model(ground_.n(), sum, premises, failing)) {
-    out.verdict = Verdict::not_implied;
-    out.witness = std::move(sum);
-  } else {
-    out.verdict = Verdict::undecided;
-  }
-  return out;
+  return search.finish(ground_.n(), premises, failing);
 }
 
 void Engine::write_lp(std::span<const ci::Statement> premises, const ci::Statement& target, const char* path) {

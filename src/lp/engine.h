@@ -132,6 +132,12 @@ class Engine {
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
              Deadline deadline);
+  // The floating simplex within the deadline; whether it reached an optimum.
+  bool run_simplex(Deadline deadline);
+  // A checked model or certificate from the optimum, by the rational
+  // simplex when the floating one's proposals fail their checks.
+  void read_optimum(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+                    Step& step);
   bool read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   // The model of indicator functions of up-sets (no LP); false if it
   // refutes nothing asked.

@@ -22,7 +22,7 @@ Ground::Ground(int n) : n_(n) {
   int pair = 0;
   for (int a = 0; a < n; ++a) {
     for (int b = a + 1; b < n; ++b, ++pair) {
-      pair_number_[static_cast<std::size_t>(a * n + b)] = pair;
+      pair_number_[static_cast<std::size_t>(a) * un + static_cast<std::size_t>(b)] = pair;
       const ci::Mask ab = (ci::Mask{1} << a) | (ci::Mask{1} << b);
       for (ci::Mask k = 0; k <= all(); ++k) {
         if ((k & ab) != 0) continue;
@@ -37,7 +37,8 @@ int Ground::index(ci::Mask pair, ci::Mask k) const {
   if (std::popcount(pair) != 2 || ((pair | k) & ~all()) != 0 || (pair & k) != 0) return -1;
   const int a = std::countr_zero(pair);
   const int b = std::countr_zero(pair & (pair - 1));
-  const int number = pair_number_[static_cast<std::size_t>(a * n_ + b)];
+  const int number =
+      pair_number_[static_cast<std::size_t>(a) * static_cast<std::size_t>(n_) + static_cast<std::size_t>(b)];
   return index_[(static_cast<std::size_t>(number) << n_) + k];
 }
 

@@ -23,13 +23,17 @@ bool nearest_simple_fraction(double x, Fraction& out) {
   }
   if (std::fabs(x) > 1e15) return false;
   const double limit = tolerance * std::max(1.0, std::fabs(x));
-  std::int64_t p0 = 0, q0 = 1, p1 = 1, q1 = 0;
+  std::int64_t p0 = 0;
+  std::int64_t q0 = 1;
+  std::int64_t p1 = 1;
+  std::int64_t q1 = 0;
   double y = x;
   for (int step = 0; step < 64; ++step) {
     const double a = std::floor(y);
     if (std::fabs(a) > 1e15) return false;
     const auto ai = static_cast<std::int64_t>(a);
-    std::int64_t p2 = 0, q2 = 0;
+    std::int64_t p2 = 0;
+    std::int64_t q2 = 0;
     if (__builtin_mul_overflow(ai, p1, &p2) || __builtin_add_overflow(p2, p0, &p2) ||
         __builtin_mul_overflow(ai, q1, &q2) || __builtin_add_overflow(q2, q0, &q2)) {
       return false;

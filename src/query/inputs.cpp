@@ -209,8 +209,9 @@ void add_vector_file(const std::string& path, QueryInputs& inputs) {
           .append(" is not +, - or x");
     }
     if (!reasons.empty()) {
-      inputs.warnings.push_back(path + ":" + std::to_string(facts.line) + ": not a vector line (" + reasons +
-                                "); read as imset-check reads it");
+      std::string warning = path;
+      warning.append(":").append(std::to_string(facts.line)).append(": not a vector line (").append(reasons);
+      inputs.warnings.push_back(warning.append("); read as imset-check reads it"));
     }
     Query query;
     rows_with_code(codes, code_zero).for_each([&](int p) { query.holds.push_back(row_statement(p)); });

@@ -98,55 +98,67 @@ std::vector<ci::Statement> maximal_statements(const RowSet& zeros, ci::Mask grou
   return listed;
 }
 
+namespace {
+
+ci::Statement statement_of(std::size_t code, int n) {
+  ci::Statement s;
+  for (int e = 0; e < n; ++e) {
+    const std::size_t place = place_of(code, e);
+    const Mask bit = Mask{1} << e;
+    if (place == first) s.a |= bit;
+    if (place == second) s.b |= bit;
+    if (place == condition) s.c |= bit;
+  }
+  return s;
+}
+
+// The same statement with its sides the other way round.
+std::size_t swapped(std::size_t code, int n) {
+  for (int e = 0; e < n; ++e) {
+    const std::size_t place = place_of(code, e);
+    if (place == first || place == second) code = with_place(code, e, place == first ? second : first);
+  }
+  return code;
+}
+
+bool all_parts_zero(const lp::Ground& ground, const std::vector<char>& zero, const ci::Statement& s) {
+  bool all = true;
+  ci::for_each_part(
+      s, [&](Mask pair, Mask k) { all = all && zero[static_cast<std::size_t>(ground.index(pair, k))] != 0; });
+  return all;
+}
+
+// No larger statement holds: none with an element added to a side, or
+// moved there from the condition.
+bool is_maximal(std::size_t code, int n, const std::vector<char>& holds) {
+  for (int e = 0; e < n; ++e) {
+    const std::size_t place = place_of(code, e);
+    if (place == first || place == second) continue;
+    if (holds[with_place(code, e, first)] != 0 || holds[with_place(code, e, second)] != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<ci::Statement> maximal_statements(const lp::Ground& ground, const std::vector<char>& zero) {
   const int n = ground.n();
-  const std::size_t codes = std::size_t{1} << (2 * n);
-  const auto statement_of = [&](std::size_t code) {
-    ci::Statement s;
-    for (int e = 0; e < n; ++e) {
-      const std::size_t place = place_of(code, e);
-      (place == first ? s.a : place == second ? s.b : s.c) |= place == 0 ? 0U : Mask{1} << e;
-    }
-    return s;
-  };
-  const auto all_parts_zero = [&](const ci::Statement& s) {
-    for (Mask as = s.a; as != 0; as &= as - 1) {
-      for (Mask bs = s.b; bs != 0; bs &= bs - 1) {
-        const Mask pair = (as & (0U - as)) | (bs & (0U - bs));
-        const Mask free = s.elements() & ~pair & ~s.c;
-        for (Mask f = free;; f = (f - 1) & free) {
-          if (zero[static_cast<std::size_t>(ground.index(pair, s.c | f))] == 0) return false;
-          if (f == 0) break;
-        }
-      }
-    }
-    return true;
-  };
   // Both orders of the sides are marked, so that a step that puts the
   // least element on the other side is found too.
-  std::vector<char> holds(codes, 0);
+  std::vector<char> holds(std::size_t{1} << (2 * n), 0);
   std::vector<std::size_t> holding;
-  for (std::size_t code = 0; code < codes; ++code) {
-    const ci::Statement s = statement_of(code);
-    if (s.a == 0 || s.b == 0 || !(ci::make_statement(s.a, s.b, s.c) == s) || !all_parts_zero(s)) continue;
+  for (std::size_t code = 0; code < holds.size(); ++code) {
+    const ci::Statement s = statement_of(code, n);
+    if (s.a == 0 || s.b == 0 || !(ci::make_statement(s.a, s.b, s.c) == s) || !all_parts_zero(ground, zero, s)) {
+      continue;
+    }
     holding.push_back(code);
     holds[code] = 1;
-    std::size_t swapped = code;
-    for (int e = 0; e < n; ++e) {
-      const std::size_t place = place_of(code, e);
-      if (place == first || place == second) swapped = with_place(swapped, e, place == first ? second : first);
-    }
-    holds[swapped] = 1;
+    holds[swapped(code, n)] = 1;
   }
   std::vector<ci::Statement> listed;
   for (const std::size_t code : holding) {
-    bool maximal = true;
-    for (int e = 0; e < n && maximal; ++e) {
-      const std::size_t place = place_of(code, e);
-      if (place == first || place == second) continue;
-      maximal = holds[with_place(code, e, first)] == 0 && holds[with_place(code, e, second)] == 0;
-    }
-    if (maximal) listed.push_back(statement_of(code));
+    if (is_maximal(code, n, holds)) listed.push_back(statement_of(code, n));
   }
   std::ranges::sort(listed, written_before);
   return listed;

@@ -52,6 +52,7 @@ Values pairs_function(int n) {
 std::vector<Statement> every_elementary(int n) {
   std::vector<Statement> all;
   const Ground ground(n);
+  all.reserve(static_cast<std::size_t>(ground.elementary_count()));
   for (int e = 0; e < ground.elementary_count(); ++e) all.push_back(ground.elementary(e));
   return all;
 }
