@@ -123,12 +123,22 @@ Responder& thread_responder(const std::shared_ptr<const RayIndex>& index, bool b
   return *slot.responder;
 }
 
-// Findings for one query, checked as imset-query checks them.
+// Raised as Python's TimeoutError.
+class TimedOut : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Findings for one query, checked as imset-query checks them; time_limit
+// in seconds, 0 for none.
 Findings findings_of(const Query& query, const ci::Variables& variables, const std::shared_ptr<const RayIndex>& index,
-                     bool beyond, bool closure) {
+                     bool beyond, bool closure, double time_limit) {
+  Responder& responder = thread_responder(index, beyond, closure);
+  responder.set_time_limit(time_limit);
   Findings findings;
   Refusal refusal;
-  if (!thread_responder(index, beyond, closure).answer(query, variables, findings, refusal)) {
+  if (!responder.answer(query, variables, findings, refusal)) {
+    if (refusal.timed_out) throw TimedOut(refusal.message);
     if (refusal.status == 1) throw std::runtime_error("internal error: " + refusal.message + "; please report it");
     throw py::value_error(refusal.message);
   }
@@ -251,13 +261,17 @@ py::object to_python(const nlohmann::ordered_json& value) {
   }
 }
 
-void check_time_limit(const py::object& time_limit) {
-  if (!time_limit.is_none() && time_limit.cast<double>() <= 0) throw py::value_error("time_limit must be positive");
+// The time limit in seconds, 0 for None.
+double check_time_limit(const py::object& time_limit) {
+  if (time_limit.is_none()) return 0;
+  const auto seconds = time_limit.cast<double>();
+  if (seconds <= 0) throw py::value_error("time_limit must be positive");
+  return seconds;
 }
 
 nlohmann::ordered_json json_asked(const Asked& asked, std::uint32_t line, const std::shared_ptr<const RayIndex>& index,
-                                  bool implied) {
-  const Findings findings = findings_of(asked.query, asked.variables, index, implied, true);
+                                  bool implied, double time_limit) {
+  const Findings findings = findings_of(asked.query, asked.variables, index, implied, true, time_limit);
   nlohmann::ordered_json object = json_answer(python_source, line, asked.query, asked.variables, findings, false);
   if (implied) {
     nlohmann::ordered_json beyond = nlohmann::ordered_json::array();
@@ -351,19 +365,22 @@ RowSet rows_of(const std::vector<ci::Statement>& statements) {
   return rows;
 }
 
-const char* const module_doc = R"(Conditional independence among at most five random variables.
+const char* const module_doc = R"(Conditional independence among random variables, answered exactly.
 
 imset answers the questions imset-query answers, by function call: given
 conditional-independence statements that hold ("+") and that fail ("-"),
 does a structural model (a supermodular function) exist in which they do,
 which statements do the "+" statements imply, a witness and the first
-extreme ray that realises the question. The answers come from the same C++
-core as imset-query and equal its --json output.
+extreme ray that realises the question. Up to five variables the shipped
+extreme rays answer; past five (up to 12) linear programming does, every
+model checked in exact integers. The answers come from the same C++ core
+as imset-query and equal its --json output.
 
 A statement is written A,B|C in the compact form ("0,12|3", "0,1" for empty
 C) or smoke _||_ tar, cancer | genes in the long form, or given as a tuple
 (A, B) or (A, B, C) whose sides are names, indices or iterables of them.
-Without variables= the variables are 0 to 4, named by their digits.
+Without variables= the variables are digits: 0 to 4, or up to the highest
+digit a statement names (at most 9).
 
 The extreme rays are loaded once per process, on first use, from the
 shipped ray types (imset.load names another file). Calls may come from
@@ -381,11 +398,12 @@ Answers one query: a line of signed statements, "+0,1|2 -0,1" or
 "variables: smoke tar genes" line before the query, and comments after "#".
 
 variables: the names of the variables, a list or a string of names
-  separated by blanks or commas; None for 0 to 4. At most five.
+  separated by blanks or commas, at most 12; None for the digits.
 implied: also give "beyond", the maximal statements the "+" statements
   imply beyond the given ones (imset-query --implied).
 time_limit: seconds an answer may take. Answers on five variables take
   microseconds, so none comes near it; it must be positive or None.
+  Past five variables an answer that needs longer raises ValueError.
 
 The dict has the members of imset-query --json's object for the query,
 with the same values: source ("<python>"), line (1), query, variables,
@@ -445,18 +463,25 @@ PYBIND11_MODULE(imset, m) {
   py::options options;
   options.disable_function_signatures();
   m.doc() = module_doc;
+  py::register_exception_translator([](std::exception_ptr raised) {
+    try {
+      if (raised) std::rethrow_exception(raised);
+    } catch (const TimedOut& e) {
+      PyErr_SetString(PyExc_TimeoutError, e.what());
+    }
+  });
   m.attr("__version__") = IMSET_VERSION;
 
   m.def(
       "ask",
       [](const std::string& query, const py::object& variables, bool implied, const py::object& time_limit) {
-        check_time_limit(time_limit);
+        const double seconds = check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
         const std::shared_ptr<const RayIndex> index = rays();
         nlohmann::ordered_json object;
         {
           const py::gil_scoped_release release;
-          object = json_asked(parse_asked(query, names), 1, index, implied);
+          object = json_asked(parse_asked(query, names), 1, index, implied, seconds);
         }
         return to_python(object);
       },
@@ -466,7 +491,7 @@ PYBIND11_MODULE(imset, m) {
   m.def(
       "ask_many",
       [](const py::iterable& queries, const py::object& variables, bool implied, const py::object& time_limit) {
-        check_time_limit(time_limit);
+        const double seconds = check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
         std::vector<std::string> texts;
         for (const py::handle q : queries) texts.push_back(q.cast<std::string>());
@@ -494,7 +519,7 @@ PYBIND11_MODULE(imset, m) {
             const py::gil_scoped_release release;
             objects.clear();
             for (std::size_t i = start; i < end; ++i) {
-              objects.push_back(json_asked(asked[i], static_cast<std::uint32_t>(i + 1), index, implied));
+              objects.push_back(json_asked(asked[i], static_cast<std::uint32_t>(i + 1), index, implied, seconds));
             }
           }
           for (std::size_t i = start; i < end; ++i) answers[i] = to_python(objects[i - start]);
@@ -508,7 +533,7 @@ PYBIND11_MODULE(imset, m) {
       "implies",
       [](const py::object& premises, const py::object& statement, const py::object& variables,
          const py::object& time_limit) {
-        check_time_limit(time_limit);
+        const double seconds = check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
         Query query{premises_from(premises, names), {statement_from(statement, names)}};
         const int n = variable_count(query, names);
@@ -516,7 +541,7 @@ PYBIND11_MODULE(imset, m) {
         const py::gil_scoped_release release;
         if (n > ground_size) {
           // Past five variables the LP engine: implied when no model exists.
-          return !findings_of(query, ci::Variables::digits(n), index, false, false).structural;
+          return !findings_of(query, ci::Variables::digits(n), index, false, false, seconds).structural;
         }
         // Implied when all its parts are in the closure: a "-" statement
         // imset-query calls forced.
@@ -529,7 +554,7 @@ PYBIND11_MODULE(imset, m) {
   m.def(
       "closure",
       [](const py::object& premises, const py::object& variables, const py::object& time_limit) {
-        check_time_limit(time_limit);
+        const double seconds = check_time_limit(time_limit);
         const ci::Variables names = variables_from(variables);
         const Query query{premises_from(premises, names), {}};
         const int n = variable_count(query, names);
@@ -538,7 +563,7 @@ PYBIND11_MODULE(imset, m) {
         std::vector<std::string> implied;
         {
           const py::gil_scoped_release release;
-          for (const ci::Statement& s : findings_of(query, over, index, false, true).implied) {
+          for (const ci::Statement& s : findings_of(query, over, index, false, true, seconds).implied) {
             implied.push_back(ci::statement_text(s, over));
           }
         }

@@ -69,7 +69,7 @@ Refusal Responder::timed_out(const Query& query, const ci::Variables& variables,
     for (const std::size_t i : undecided) message << " -" << ci::statement_text(query.fails[i], variables);
     message << " undecided";
   }
-  return {status_bad_input, message.str()};
+  return {status_bad_input, message.str(), true};
 }
 
 bool Responder::answer(const Query& query, const ci::Variables& variables, Findings& findings, Refusal& refusal) {

@@ -35,6 +35,7 @@ struct AnswerSettings {
 struct Refusal {
   int status = 0;
   std::string message;
+  bool timed_out = false;  // the time limit ran out
 };
 
 // The rays, loaded when first needed; nullptr with the message otherwise.
@@ -46,6 +47,7 @@ class Responder {
 
   // Whether this query goes to the rays.
   bool uses_rays(int n) const;
+  void set_time_limit(double seconds) { settings_.time_limit = seconds; }
   // The findings of one query asked in `variables`; false with the
   // refusal filled in.
   bool answer(const Query& query, const ci::Variables& variables, Findings& findings, Refusal& refusal);

@@ -181,6 +181,9 @@ def test_other_faults():
         imset.load("/nonexistent/rays.txt")
     with pytest.raises(ValueError, match="time_limit"):
         imset.ask("+0,1", time_limit=0)
+    # Past five variables a question that needs longer than its limit.
+    with pytest.raises(TimeoutError, match="time limit"):
+        imset.ask("+0,1 +2,3|45 -0,1|23456789", time_limit=1e-9)
 
 
 def test_threads_give_the_same_answers():
