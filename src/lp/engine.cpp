@@ -178,6 +178,19 @@ void Engine::read_optimum(const std::vector<int>& asked, const std::vector<int>&
   stats_.certify_seconds += seconds_since(start);
 }
 
+Engine::Step Engine::attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline,
+                             bool& seeded, bool single, long& lps) {
+  Step step;
+  if (!seeded && seed_model(asked, premise, step)) {
+    ++stats_.models_seeded;
+  } else {
+    step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+    ++lps;
+  }
+  seeded = true;
+  return step;
+}
+
 bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
   glp_prob* p = lp_->problem;
   const std::size_t columns = subset_of_column_.size() - 1;
@@ -300,14 +313,7 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       c.timed_out = true;
       break;
     }
-    Step step;
-    if (!seeded && seed_model(asked, premise, step)) {
-      ++stats_.models_seeded;
-    } else {
-      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
-      ++c.lps;
-    }
-    seeded = true;
+    const Step step = attempt(asked, premise, deadline, seeded, single, c.lps);
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) {
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
@@ -465,14 +471,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
       search.out_of_time();
       break;
     }
-    Step step;
-    if (!seeded && seed_model(asked, premise, step)) {
-      ++stats_.models_seeded;
-    } else {
-      step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
-      ++search.out().lps;
-    }
-    seeded = true;
+    const Step step = attempt(asked, premise, deadline, seeded, single, search.out().lps);
     if (step.kind == Step::Kind::model) {
       search.refuted(step.positive, step.model);
     } else if (step.kind == Step::Kind::certificate) {

@@ -132,6 +132,11 @@ class Engine {
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
              Deadline deadline);
+  // The next answer to `asked`: the model of up-set indicators the first
+  // time, if it refutes anything, else an LP over all of `asked` (or its
+  // first row alone, when `single`), counted in `lps`.
+  Step attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline, bool& seeded,
+               bool single, long& lps);
   // The floating simplex within the deadline; whether it reached an optimum.
   bool run_simplex(Deadline deadline);
   // A checked model or certificate from the optimum, by the rational
