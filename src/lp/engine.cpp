@@ -313,7 +313,7 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       c.timed_out = true;
       break;
     }
-    const Step step = attempt(asked, premise, deadline, seeded, single, c.lps);
+    Step step = attempt(asked, premise, deadline, seeded, single, c.lps);
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) {
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
