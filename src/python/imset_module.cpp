@@ -463,7 +463,8 @@ PYBIND11_MODULE(imset, m) {
   py::options options;
   options.disable_function_signatures();
   m.doc() = module_doc;
-  py::register_exception_translator([](const std::exception_ptr& raised) {
+  // pybind11's translator takes the pointer by value.
+  py::register_exception_translator([](std::exception_ptr raised) {  // NOLINT(performance-unnecessary-value-param)
     try {
       if (raised) std::rethrow_exception(raised);
     } catch (const TimedOut& e) {
