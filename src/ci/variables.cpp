@@ -47,6 +47,13 @@ void Variables::index_characters() {
   }
 }
 
+const std::string& Variables::name(int i) const {
+  if (i < size()) return names_[static_cast<std::size_t>(i)];
+  static const std::array<std::string, max_digits> digit_names = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+  // at(): a declared ground set has no name past its size.
+  return digit_names.at(declared_ ? digit_names.size() : static_cast<std::size_t>(i));
+}
+
 int Variables::find(std::string_view name) const {
   const auto found = std::ranges::find(names_, name);
   return found == names_.end() ? -1 : static_cast<int>(found - names_.begin());

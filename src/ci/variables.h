@@ -34,7 +34,9 @@ class Variables {
   int size() const { return static_cast<int>(names_.size()); }
   Mask all() const { return (Mask{1} << names_.size()) - 1; }
   bool declared() const { return declared_; }
-  const std::string& name(int i) const { return names_[static_cast<std::size_t>(i)]; }
+  // Without declared names every digit names itself, also past size():
+  // a statement may name a higher one before the ground set is known.
+  const std::string& name(int i) const;
   const std::vector<std::string>& names() const { return names_; }
   // Every name is one character, so a set can be written as a run of them.
   bool single_characters() const { return single_characters_; }

@@ -58,8 +58,7 @@ const char* place_name(Place place) {
 bool add_variable(ci::Statement& s, Place place, int v, std::size_t offset, const ci::Variables& variables,
                   StatementError& error) {
   const Mask bit = Mask{1} << v;
-  // Without declared names a digit past the ground set names itself.
-  const std::string name = v < variables.size() ? variables.name(v) : std::to_string(v);
+  const std::string& name = variables.name(v);
   if (place == Place::second && (s.a & bit) != 0) return fail(error, offset, name + " is on both sides");
   if (place == Place::condition && ((s.a | s.b) & bit) != 0) {
     return fail(error, offset, name + " is on a side and in the condition");

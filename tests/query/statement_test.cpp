@@ -155,6 +155,8 @@ TEST(QueryLine, SignsCommentsDeclarationsAndFaults) {
   };
   EXPECT_EQ(fault("+0,1 0,2"), "6 expected '+' or '-' before a statement, got '0,2'");
   EXPECT_EQ(fault("+0,1|2 -1,0|2"), "8 0,1|2 is asked to hold and to fail");
+  // Digits past the five the reading starts with are named too.
+  EXPECT_EQ(fault("+12,9|3 -9,21|3"), "9 12,9|3 is asked to hold and to fail");
   EXPECT_EQ(fault("+A,B -A,D", Variables({"A", "B", "C"})), "9 unknown variable 'D': the variables are A B C");
   EXPECT_EQ(fault("+"), "2 missing an element");
   EXPECT_EQ(fault("\xE2\x88\x92"
