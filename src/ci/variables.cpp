@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 
 namespace imset::ci {
 namespace {
@@ -50,8 +51,8 @@ void Variables::index_characters() {
 const std::string& Variables::name(int i) const {
   if (i < size()) return names_[static_cast<std::size_t>(i)];
   static const std::array<std::string, max_digits> digit_names = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-  // at(): a declared ground set has no name past its size.
-  return digit_names.at(declared_ ? digit_names.size() : static_cast<std::size_t>(i));
+  if (declared_) throw std::out_of_range("no variable " + std::to_string(i) + " among the declared names");
+  return digit_names.at(static_cast<std::size_t>(i));
 }
 
 int Variables::find(std::string_view name) const {
