@@ -167,12 +167,17 @@ std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::
   return sum;
 }
 
-bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query) {
-  const std::array<std::int64_t, elementary_count> products = exact_imset_values(sum_of(index, rays));
+RowSet exact_zero_rows(const std::array<std::int64_t, subset_count>& values) {
+  const std::array<std::int64_t, elementary_count> products = exact_imset_values(values);
   RowSet zeros;
   for (int p = 0; p < elementary_count; ++p) {
     if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
   }
+  return zeros;
+}
+
+bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query) {
+  const RowSet zeros = exact_zero_rows(sum_of(index, rays));
   return query.held.is_subset_of(zeros) &&
          std::ranges::all_of(query.failing, [&](const RowSet& g) { return fails_in(g, zeros); });
 }

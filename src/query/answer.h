@@ -86,6 +86,9 @@ bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, con
 // realise the query: no answer is given before it passes.
 bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer);
 
+// The rows whose products with these values are zero, computed exactly.
+RowSet exact_zero_rows(const std::array<std::int64_t, subset_count>& values);
+
 // The sum of the rays' values, computed exactly.
 std::array<std::int64_t, subset_count> sum_of(const RayIndex& index, const std::vector<std::uint32_t>& rays);
 

@@ -14,15 +14,6 @@ namespace {
 constexpr int status_bad_input = 2;
 constexpr int status_failure = 1;
 
-RowSet zero_rows(const std::array<std::int64_t, subset_count>& values) {
-  const auto products = exact_imset_values(values);
-  RowSet zeros;
-  for (int p = 0; p < elementary_count; ++p) {
-    if (products[static_cast<std::size_t>(p)] == 0) zeros.insert(p);
-  }
-  return zeros;
-}
-
 // The maximal statements of a set of elementary ones (by the ground's
 // index), leaving out those whose parts all lie in `given`.
 std::vector<ci::Statement> maximal_beyond(const lp::Ground& ground, const std::vector<char>& zero,
@@ -108,7 +99,7 @@ bool Responder::from_rays(const Query& query, const ci::Variables& variables, Fi
   if (answer_.structural) {
     const auto sum = sum_of(*index_, answer_.witness);
     if (settings_.witness_holds && !query.fails.empty()) {
-      findings.witness_holds = maximal_statements(zero_rows(sum), variables.all());
+      findings.witness_holds = maximal_statements(exact_zero_rows(sum), variables.all());
     }
     if (settings_.model) findings.model = model_values(sum, variables.size());
   }
