@@ -93,15 +93,21 @@ void write_values(Output& out, const lp::Values& values, const ci::Variables& va
   }
 }
 
-void write_witness(Output& out, const Findings& findings, const ci::Variables& variables, bool with_values) {
-  out.write_text("model exists; witness model: ");
+// A list of maximal statements, `none` for an empty one; past
+// max_listed_variables they are not looked for.
+void write_listed(Output& out, const Statements& statements, const ci::Variables& variables, const char* none) {
   if (variables.size() > max_listed_variables) {
     out.write_text("not listed over more than " + std::to_string(max_listed_variables) + " variables");
-  } else if (findings.witness_holds.empty()) {
-    out.write_text("no statement holds");
+  } else if (statements.empty()) {
+    out.write_text(none);
   } else {
-    write_statements(out, findings.witness_holds, variables);
+    write_statements(out, statements, variables);
   }
+}
+
+void write_witness(Output& out, const Findings& findings, const ci::Variables& variables, bool with_values) {
+  out.write_text("model exists; witness model: ");
+  write_listed(out, findings.witness_holds, variables, "no statement holds");
   if (findings.index == nullptr) {
     out.write_text("\n  witness: found by linear programming (");
     out.write_int(findings.lps);
@@ -219,13 +225,7 @@ void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
   }
   if (details.implied) {
     out.write_text("\n  implied: ");
-    if (variables.size() > max_listed_variables) {
-      out.write_text("not listed over more than " + std::to_string(max_listed_variables) + " variables");
-    } else if (findings.implied_beyond.empty()) {
-      out.write_text("nothing beyond the given statements");
-    } else {
-      write_statements(out, findings.implied_beyond, variables);
-    }
+    write_listed(out, findings.implied_beyond, variables, "nothing beyond the given statements");
   }
   if (details.certify) {
     for (const lp::Certificate& c : findings.certificates) {
