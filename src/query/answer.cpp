@@ -87,7 +87,8 @@ void Answerer::visit_candidates_failing(const Candidates& candidates, std::span<
   if (candidates.is_listed()) {
     for (const std::uint32_t r : candidates.listed) {
       const RowSet& zeros = index_.ray(r).zeros;
-      if (std::all_of(groups.begin(), groups.end(), [&](const RowSet& g) { return fails_in(g, zeros); }) && !visit(r)) return;
+      if (std::all_of(groups.begin(), groups.end(), [&](const RowSet& g) { return fails_in(g, zeros); }) && !visit(r))
+        return;
     }
     return;
   }
@@ -111,8 +112,8 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   std::size_t seen = 0;
   visit_candidates_failing(candidates, std::span(&group, 1), [&](std::uint32_t r) {
     const RowSet& zeros = index_.ray(r).zeros;
-    const auto covered =
-        static_cast<std::size_t>(std::count_if(uncovered.begin(), uncovered.end(), [&](const RowSet& g) { return fails_in(g, zeros); }));
+    const auto covered = static_cast<std::size_t>(
+        std::count_if(uncovered.begin(), uncovered.end(), [&](const RowSet& g) { return fails_in(g, zeros); }));
     if (covered > best_covered) {
       best = r;
       best_covered = covered;

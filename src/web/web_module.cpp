@@ -116,8 +116,8 @@ void answer_all(const std::string& text, const std::string& source, Json& result
     words.clear();
     print_text_answer(out, inputs, query, findings, {.implied = true, .values = false, .certify = false});
     out.flush();
-    const Json object = json_answer(source, query.line, query.query, inputs.variables[query.variables], findings,
-                                    false);
+    const Json object =
+        json_answer(source, query.line, query.query, inputs.variables[query.variables], findings, false);
     result["answers"].push_back(
         {{"json", object.dump(-1, ' ', false, Json::error_handler_t::replace)}, {"text", words}});
   }
@@ -132,8 +132,8 @@ void answer_all(const std::string& text, const std::string& source, Json& result
 // errors, warnings, answers ({json, text} per query) and the tally line.
 // `options` is a JSON object; "source" names the box (default "query").
 std::string ask(const std::string& text, const std::string& options) {
-  Json result = {{"status", 0}, {"errors", Json::array()}, {"warnings", Json::array()}, {"answers", Json::array()},
-                 {"tally", ""}};
+  Json result = {
+      {"status", 0}, {"errors", Json::array()}, {"warnings", Json::array()}, {"answers", Json::array()}, {"tally", ""}};
   try {
     std::string source = "query";
     const Json settings = Json::parse(options.empty() ? "{}" : options, nullptr, false);
