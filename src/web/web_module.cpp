@@ -12,6 +12,8 @@
 #include <new>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "query/inputs.h"
 #include "query/ray_index.h"
@@ -78,23 +80,55 @@ bool write_box(const std::string& name, const std::string& text) {
   return std::fclose(file) == 0 && written;
 }
 
-void refuse(Json& result, int status, const std::string& message) {
-  result["status"] = status;
-  result["errors"].push_back(message);
+// What one ask returns; the answers are kept as JSON text already, as a
+// large batch would cost more as a tree of objects than answering it.
+struct Reply {
+  int status = 0;  // 0 answered, 2 bad or unanswerable queries, 1 internal error
+  std::vector<std::string> errors;
+  std::vector<std::string> warnings;
+  std::string answers;  // the elements of the answers array, comma-separated
+  std::string tally;
+};
+
+void refuse(Reply& reply, int status, const std::string& message) {
+  reply.status = status;
+  reply.errors.push_back(message);
 }
 
-void answer_all(const std::string& text, const std::string& source, Json& result) {
-  if (!write_box(source, text)) return refuse(result, status_failure, "internal error: cannot hold the query text");
+// `text` as a JSON string. It is UTF-8 already: the page's strings arrive
+// so, and every answer is written from them.
+void append_json_string(std::string& out, std::string_view text) {
+  out += '"';
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      constexpr const char* hex = "0123456789abcdef";
+      out += "\\u00";
+      out += hex[static_cast<unsigned char>(c) >> 4];
+      out += hex[static_cast<unsigned char>(c) & 15U];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+void answer_all(const std::string& text, const std::string& source, Reply& reply) {
+  if (!write_box(source, text)) return refuse(reply, status_failure, "internal error: cannot hold the query text");
   QueryInputs inputs;
   add_query_file(source, inputs);
   (void)::unlink(source.c_str());
-  for (const std::string& warning : inputs.warnings) result["warnings"].push_back(warning);
+  reply.warnings = inputs.warnings;
   if (!inputs.errors.empty()) {
-    for (const std::string& error : inputs.errors) refuse(result, status_bad_input, error);
+    for (const std::string& error : inputs.errors) refuse(reply, status_bad_input, error);
     return;
   }
-  if (inputs.queries.empty()) return refuse(result, status_bad_input, no_queries);
-  if (!responder) return refuse(result, status_failure, "internal error: the ray types are not loaded");
+  if (inputs.queries.empty()) return refuse(reply, status_bad_input, no_queries);
+  if (!responder) return refuse(reply, status_failure, "internal error: the ray types are not loaded");
 
   Tally tally;
   std::string words;
@@ -104,7 +138,7 @@ void answer_all(const std::string& text, const std::string& source, Json& result
     Refusal refusal;
     if (!responder->answer(query.query, inputs.variables[query.variables], findings, refusal)) {
       const std::string where = source + " line " + std::to_string(query.line);
-      refuse(result, refusal.status,
+      refuse(reply, refusal.status,
              refusal.status == status_failure
                  ? "internal error: " + refusal.message + " for " + where + "; please report it"
                  : where + ": " + refusal.message);
@@ -113,50 +147,64 @@ void answer_all(const std::string& text, const std::string& source, Json& result
     ++tally.queries;
     tally.models += findings.structural ? 1 : 0;
     tally.without_ray += findings.index != nullptr && findings.ray == no_ray ? 1 : 0;
+    if (!reply.answers.empty()) reply.answers += ',';
+    reply.answers += "{\"json\":";
+    const Json object =
+        json_answer(source, query.line, query.query, inputs.variables[query.variables], findings, false);
+    append_json_string(reply.answers, object.dump(-1, ' ', false, Json::error_handler_t::replace));
+    reply.answers += ",\"text\":";
     words.clear();
     print_text_answer(out, inputs, query, findings, {.implied = true, .values = false, .certify = false});
     out.flush();
-    const Json object =
-        json_answer(source, query.line, query.query, inputs.variables[query.variables], findings, false);
-    result["answers"].push_back(
-        {{"json", object.dump(-1, ' ', false, Json::error_handler_t::replace)}, {"text", words}});
+    append_json_string(reply.answers, words);
+    reply.answers += '}';
   }
   words.clear();
   print_text_tally(out, tally);
   out.flush();
-  result["tally"] = words.substr(0, words.size() - 1);  // without its line end
+  reply.tally = words.substr(0, words.size() - 1);  // without its line end
+}
+
+std::string reply_text(const Reply& reply) {
+  const auto list = [](const std::vector<std::string>& texts) {
+    return Json(texts).dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
+  std::string text = "{\"status\":" + std::to_string(reply.status) + ",\"errors\":" + list(reply.errors) +
+                     ",\"warnings\":" + list(reply.warnings) + ",\"answers\":[";
+  text += reply.answers;
+  text += "],\"tally\":";
+  append_json_string(text, reply.tally);
+  text += '}';
+  return text;
 }
 
 // The answers to `text`, a query file's content, as a JSON object:
-// status (0 answered, 2 bad or unanswerable queries, 1 internal error),
-// errors, warnings, answers ({json, text} per query) and the tally line.
-// `options` is a JSON object; "source" names the box (default "query").
+// status, errors, warnings, answers ({json, text} per query: imset-query's
+// --json line and its --implied text) and the tally line. `options` is a
+// JSON object; "source" names the box (default "query").
 std::string ask(const std::string& text, const std::string& options) {
-  Json result = {
-      {"status", 0}, {"errors", Json::array()}, {"warnings", Json::array()}, {"answers", Json::array()}, {"tally", ""}};
   try {
+    Reply reply;
     std::string source = "query";
     const Json settings = Json::parse(options.empty() ? "{}" : options, nullptr, false);
     if (settings.is_discarded() || !settings.is_object()) {
-      refuse(result, status_bad_input, "the options are not a JSON object");
+      refuse(reply, status_bad_input, "the options are not a JSON object");
     } else {
       if (settings.contains("source")) source = settings["source"].is_string() ? settings["source"] : "";
       if (!valid_source_name(source)) {
-        refuse(result, status_bad_input, "the source must be a file name, without '/'");
+        refuse(reply, status_bad_input, "the source must be a file name, without '/'");
       } else {
-        answer_all(text, source, result);
+        answer_all(text, source, reply);
       }
     }
+    return reply_text(reply);
   } catch (const std::bad_alloc&) {
-    result = {{"status", status_bad_input},
-              {"errors", {"out of memory: ask fewer queries at once"}},
-              {"warnings", Json::array()},
-              {"answers", Json::array()},
-              {"tally", ""}};
+    return R"({"status":2,"errors":["out of memory: ask fewer queries at once"],"warnings":[],"answers":[],"tally":""})";
   } catch (const std::exception& e) {
-    refuse(result, status_failure, std::string("internal error: ") + e.what() + "; please report it");
+    Reply reply;
+    refuse(reply, status_failure, std::string("internal error: ") + e.what() + "; please report it");
+    return reply_text(reply);
   }
-  return result.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace
