@@ -26,6 +26,7 @@
   let latest = 0;
   let answers = []; // the last ask's {json, text}, every one of them
   let drawnLine = 0;
+  let linkNote = '';
   const sentAt = new Map();
   // Timings of each ask for the benchmark, the answers for the browser test.
   const timings = [];
@@ -72,11 +73,13 @@
 
   // The box's text in the address, so that a link asks the same again.
   function remember(text) {
+    linkNote = '';
     const base = location.pathname + location.search;
     if (text.length <= LINK_LIMIT) {
       history.replaceState(null, '', base + '#q=' + encodeURIComponent(text));
     } else {
       history.replaceState(null, '', base);
+      linkNote = '; the link does not hold a box this long';
     }
   }
 
@@ -221,10 +224,11 @@
     if (pointFirst) pointFirst();
 
     const shown = performance.now();
-    const timing = { id, queries: answers.length, workerMs, shownMs: shown - sentAt.get(id) };
+    // shownAt counts from the start of the page's navigation.
+    const timing = { id, queries: answers.length, workerMs, shownMs: shown - sentAt.get(id), shownAt: shown };
     sentAt.delete(id);
     timings.push(timing);
-    status.textContent = `ready; ${answers.length} ${answers.length === 1 ? 'query' : 'queries'} answered in ${Math.round(workerMs)} ms`;
+    status.textContent = `ready; ${answers.length} ${answers.length === 1 ? 'query' : 'queries'} answered in ${Math.round(workerMs)} ms${linkNote}`;
     requestAnimationFrame(() => setTimeout(() => (timing.paintedMs = performance.now() - shown + timing.shownMs)));
   }
 
