@@ -37,7 +37,7 @@ Variables Variables::digits(int n) {
 }
 
 Variables::Variables(std::vector<std::string> names) : names_(std::move(names)), declared_(true) {
-  single_characters_ = std::ranges::all_of(names_, [](const std::string& n) { return n.size() == 1; });
+  single_characters_ = std::all_of(names_.begin(), names_.end(), [](const std::string& n) { return n.size() == 1; });
   index_characters();
 }
 
@@ -56,19 +56,19 @@ const std::string& Variables::name(int i) const {
 }
 
 int Variables::find(std::string_view name) const {
-  const auto found = std::ranges::find(names_, name);
+  const auto found = std::find(names_.begin(), names_.end(), name);
   return found == names_.end() ? -1 : static_cast<int>(found - names_.begin());
 }
 
 const std::string& Variables::nearest(std::string_view name) const {
-  return *std::ranges::min_element(names_, [&](const std::string& a, const std::string& b) {
+  return *std::min_element(names_.begin(), names_.end(), [&](const std::string& a, const std::string& b) {
     return edit_distance(name, a) < edit_distance(name, b);
   });
 }
 
 bool is_name(std::string_view text) {
   return !text.empty() && is_letter(text[0]) &&
-         std::ranges::all_of(text, [](char c) { return is_letter(c) || is_digit(c) || c == '_'; });
+         std::all_of(text.begin(), text.end(), [](char c) { return is_letter(c) || is_digit(c) || c == '_'; });
 }
 
 }  // namespace imset::ci

@@ -4,16 +4,32 @@
 // makes the target's product zero on every model of the premises.
 #pragma once
 
-#include <gmpxx.h>
-
+#include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "ci/statement.h"
 
+#ifndef IMSET_WITHOUT_LP_ENGINE
+#include <gmpxx.h>
+#endif
+
 namespace imset::lp {
 
+#ifdef IMSET_WITHOUT_LP_ENGINE
+// A build without GLPK and GMP (the web page) has no engine; its models
+// are sums of five-variable ray values, which 64 bits hold exactly.
+using Integer = std::int64_t;
+inline std::string decimal(Integer value) { return std::to_string(value); }
+inline bool fits_int64(Integer /*value*/) { return true; }
+inline std::int64_t to_int64(Integer value) { return value; }
+#else
 using Integer = mpz_class;
+inline std::string decimal(const Integer& value) { return value.get_str(); }
+inline bool fits_int64(const Integer& value) { return value.fits_slong_p(); }
+inline std::int64_t to_int64(const Integer& value) { return value.get_si(); }
+#endif
 // A set function on {0..N-1}: the value of subset S at index mask(S).
 using Values = std::vector<Integer>;
 

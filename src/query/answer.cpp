@@ -87,7 +87,8 @@ void Answerer::visit_candidates_failing(const Candidates& candidates, std::span<
   if (candidates.is_listed()) {
     for (const std::uint32_t r : candidates.listed) {
       const RowSet& zeros = index_.ray(r).zeros;
-      if (std::ranges::all_of(groups, [&](const RowSet& g) { return fails_in(g, zeros); }) && !visit(r)) return;
+      if (std::all_of(groups.begin(), groups.end(), [&](const RowSet& g) { return fails_in(g, zeros); }) && !visit(r))
+        return;
     }
     return;
   }
@@ -111,8 +112,8 @@ std::uint32_t Answerer::best_candidate_failing(const Candidates& candidates, con
   std::size_t seen = 0;
   visit_candidates_failing(candidates, std::span(&group, 1), [&](std::uint32_t r) {
     const RowSet& zeros = index_.ray(r).zeros;
-    const auto covered =
-        static_cast<std::size_t>(std::ranges::count_if(uncovered, [&](const RowSet& g) { return fails_in(g, zeros); }));
+    const auto covered = static_cast<std::size_t>(
+        std::count_if(uncovered.begin(), uncovered.end(), [&](const RowSet& g) { return fails_in(g, zeros); }));
     if (covered > best_covered) {
       best = r;
       best_covered = covered;
@@ -179,7 +180,7 @@ RowSet exact_zero_rows(const std::array<std::int64_t, subset_count>& values) {
 bool realises(const RayIndex& index, const std::vector<std::uint32_t>& rays, const QueryRows& query) {
   const RowSet zeros = exact_zero_rows(sum_of(index, rays));
   return query.held.is_subset_of(zeros) &&
-         std::ranges::all_of(query.failing, [&](const RowSet& g) { return fails_in(g, zeros); });
+         std::all_of(query.failing.begin(), query.failing.end(), [&](const RowSet& g) { return fails_in(g, zeros); });
 }
 
 bool answer_realises(const RayIndex& index, const QueryRows& query, const Answer& answer) {

@@ -44,6 +44,9 @@ struct QueryInputs {
   std::vector<std::string> warnings;
 };
 
+// Said when the sources hold no query at all.
+inline constexpr const char* no_queries = "no queries to answer: every line was blank or a comment";
+
 // How many errors one source reports before it stops looking.
 inline constexpr std::size_t errors_per_source = 20;
 

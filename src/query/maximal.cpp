@@ -65,7 +65,7 @@ constexpr Table make_table() {
     table.parts_by_code[code] = part_rows(s);
     if (ci::make_statement(s.a, s.b, s.c) == s) table.entries[next++] = {s, table.parts_by_code[code], code};
   }
-  std::ranges::sort(table.entries, [](const Entry& x, const Entry& y) {
+  std::sort(table.entries.begin(), table.entries.end(), [](const Entry& x, const Entry& y) {
     return written_order(x.statement, x.parts) < written_order(y.statement, y.parts);
   });
   return table;
@@ -160,7 +160,7 @@ std::vector<ci::Statement> maximal_statements(const lp::Ground& ground, const st
   for (const std::size_t code : holding) {
     if (is_maximal(code, n, holds)) listed.push_back(statement_of(code, n));
   }
-  std::ranges::sort(listed, written_before);
+  std::sort(listed.begin(), listed.end(), written_before);
   return listed;
 }
 

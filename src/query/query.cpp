@@ -82,11 +82,11 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
     }
     std::vector<ci::Statement>& same = sign == '+' ? query.holds : query.fails;
     const std::vector<ci::Statement>& other = sign == '+' ? query.fails : query.holds;
-    if (std::ranges::find(other, statement) != other.end()) {
+    if (std::find(other.begin(), other.end(), statement) != other.end()) {
       error = {i + 1, ci::statement_text(statement, variables) + " is asked to hold and to fail"};
       return LineKind::error;
     }
-    if (std::ranges::find(same, statement) == same.end()) same.push_back(statement);
+    if (std::find(same.begin(), same.end(), statement) == same.end()) same.push_back(statement);
     any = true;
     i = end;
   }
@@ -96,8 +96,8 @@ LineKind parse_query_line(std::string_view line, ci::Variables& variables, Query
 }
 
 void canonicalise(Query& query) {
-  std::ranges::sort(query.holds, written_before);
-  std::ranges::sort(query.fails, written_before);
+  std::sort(query.holds.begin(), query.holds.end(), written_before);
+  std::sort(query.fails.begin(), query.fails.end(), written_before);
 }
 
 int variable_count(const Query& query, const ci::Variables& variables) {

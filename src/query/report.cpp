@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -68,7 +69,7 @@ std::vector<ci::Mask> shown_subsets(int n) {
     for (; m != 0; m &= m - 1) list.push_back(std::countr_zero(m));
     return list;
   };
-  std::ranges::sort(masks, [&](ci::Mask x, ci::Mask y) {
+  std::sort(masks.begin(), masks.end(), [&](ci::Mask x, ci::Mask y) {
     return std::popcount(x) != std::popcount(y) ? std::popcount(x) < std::popcount(y) : elements(x) < elements(y);
   });
   return masks;
@@ -88,7 +89,7 @@ void write_values(Output& out, const lp::Values& values, const ci::Variables& va
       comma = ",";
     }
     out.write_text("}=");
-    out.write_text(values[mask].get_str());
+    out.write_text(lp::decimal(values[mask]));
     separator = " ";
   }
 }
@@ -149,8 +150,8 @@ nlohmann::ordered_json json_ray(const RayIndex& index, std::uint32_t r) {
 
 // A number as JSON has it when it fits 64 bits, its decimal text otherwise.
 nlohmann::ordered_json json_integer(const lp::Integer& value) {
-  if (value.fits_slong_p()) return value.get_si();
-  return value.get_str();
+  if (lp::fits_int64(value)) return lp::to_int64(value);
+  return lp::decimal(value);
 }
 
 // Certificates name statements by digits up to ten variables, so that
@@ -177,8 +178,9 @@ void write_term(std::string& text, const lp::Integer& coefficient, const ci::Sta
                 bool first) {
   const bool negative = coefficient < 0;
   text += first ? (negative ? "-" : "") : (negative ? " - " : " + ");
+  using std::abs;  // GMP's abs is found by its argument
   const lp::Integer magnitude = abs(coefficient);
-  if (magnitude != 1) text.append(magnitude.get_str()).append(" ");
+  if (magnitude != 1) text.append(lp::decimal(magnitude)).append(" ");
   text.append("u(").append(ci::statement_text(s, names)).append(")");
 }
 

@@ -14,6 +14,11 @@ namespace {
 constexpr int status_bad_input = 2;
 constexpr int status_failure = 1;
 
+#ifdef IMSET_WITHOUT_LP_ENGINE
+constexpr const char* no_lp_engine =
+    "this build has no linear-programming engine, which questions over more than five variables and certificates "
+    "need; imset-query and the Python module imset answer them";
+#else
 // The maximal statements of a set of elementary ones (by the ground's
 // index), leaving out those whose parts all lie in `given`.
 std::vector<ci::Statement> maximal_beyond(const lp::Ground& ground, const std::vector<char>& zero,
@@ -21,12 +26,13 @@ std::vector<ci::Statement> maximal_beyond(const lp::Ground& ground, const std::v
   std::vector<ci::Statement> beyond;
   for (const ci::Statement& s : maximal_statements(ground, zero)) {
     const std::vector<int> parts = ground.parts(s);
-    if (!std::ranges::all_of(parts, [&](int e) { return given[static_cast<std::size_t>(e)] != 0; })) {
+    if (!std::all_of(parts.begin(), parts.end(), [&](int e) { return given[static_cast<std::size_t>(e)] != 0; })) {
       beyond.push_back(s);
     }
   }
   return beyond;
 }
+#endif
 
 }  // namespace
 
@@ -113,6 +119,10 @@ bool Responder::from_rays(const Query& query, const ci::Variables& variables, Fi
     }
   }
   if (!settings_.certify) return true;
+#ifdef IMSET_WITHOUT_LP_ENGINE
+  refusal = {status_bad_input, no_lp_engine};
+  return false;
+#else
   // The rays give no certificates: the LP engine proves what they found.
   std::vector<ci::Statement> targets;
   RowSet forced_parts;
@@ -133,9 +143,17 @@ bool Responder::from_rays(const Query& query, const ci::Variables& variables, Fi
   findings.certificates = std::move(lp_answer_.certificates);
   findings.lps = lp_answer_.lps;
   return true;
+#endif
 }
 
 bool Responder::from_lp(const Query& query, const ci::Variables& variables, Findings& findings, Refusal& refusal) {
+#ifdef IMSET_WITHOUT_LP_ENGINE
+  (void)query;
+  (void)variables;
+  (void)findings;
+  refusal = {status_bad_input, no_lp_engine};
+  return false;
+#else
   lp_.answer(query, variables.size(), {settings_.closure, settings_.certify, deadline()}, lp_answer_);
   if (lp_answer_.timed_out) {
     refusal = timed_out(query, variables, lp_answer_.undecided);
@@ -158,7 +176,7 @@ bool Responder::from_lp(const Query& query, const ci::Variables& variables, Find
   }
   if (settings_.closure) {
     findings.implied = lp_answer_.implied;
-    std::ranges::sort(findings.implied, written_before);
+    std::sort(findings.implied.begin(), findings.implied.end(), written_before);
     if (settings_.implied_beyond && listed) {
       std::vector<char> zero(static_cast<std::size_t>(ground.elementary_count()));
       std::vector<char> given(zero.size());
@@ -171,6 +189,7 @@ bool Responder::from_lp(const Query& query, const ci::Variables& variables, Find
   }
   findings.certificates = std::move(lp_answer_.certificates);
   return true;
+#endif
 }
 
 }  // namespace imset::query

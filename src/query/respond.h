@@ -64,8 +64,10 @@ class Responder {
   const RayIndex* index_ = nullptr;
   std::unique_ptr<Answerer> answerer_;
   Answer answer_;
+#ifndef IMSET_WITHOUT_LP_ENGINE
   LpAnswerer lp_;
   LpAnswer lp_answer_;
+#endif
 };
 
 // The witness as a function on all 2^n subsets of the first n elements,

@@ -30,8 +30,6 @@ namespace {
 constexpr int exit_failure = 1;
 constexpr int exit_bad_input = 2;
 
-constexpr const char* no_queries = "no queries to answer: every line was blank or a comment";
-
 void say(const std::string& message) { (void)std::fprintf(stderr, "imset-query: %s\n", message.c_str()); }
 
 struct Options {

@@ -18,6 +18,11 @@ void Output::fail() const {
 }
 
 void Output::flush() {
+  if (text_ != nullptr) {
+    text_->append(buffer_.data(), used_);
+    used_ = 0;
+    return;
+  }
   std::size_t done = 0;
   while (done < used_) {
     const ssize_t written = ::write(descriptor_, buffer_.data() + done, used_ - done);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace imset {
@@ -16,6 +17,9 @@ class Output {
  public:
   // program names the process in the failure line.
   Output(int descriptor, const char* program) : descriptor_(descriptor), program_(program) {}
+  // Writes into `text` instead, which is never a failure: for callers that
+  // hand the words on themselves, such as the web page's module.
+  explicit Output(std::string& text) : descriptor_(-1), program_(""), text_(&text) {}
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
   ~Output() = default;  // flushing is the owner's business: a failure must end the process
@@ -34,6 +38,7 @@ class Output {
 
   int descriptor_;
   const char* program_;
+  std::string* text_ = nullptr;
   std::array<char, std::size_t{1} << 16> buffer_{};
   std::size_t used_ = 0;
 };
