@@ -246,6 +246,7 @@ def main():
         check(not severe, f"no errors in the console: {severe}")
         if len(sys.argv) == 3:
             page.ask("+0,1|2 -0,1")
+            pathlib.Path(sys.argv[2]).parent.mkdir(parents=True, exist_ok=True)
             driver.save_screenshot(sys.argv[2])
     finally:
         driver.quit()

@@ -108,8 +108,18 @@
     const values = answer.values;
     while (svg.firstChild) svg.removeChild(svg.firstChild);
     if (values.length !== 1 << names.length) throw new Error('expected ' + (1 << names.length) + ' values');
-    const { places, width, height: diagramHeight } = layout(names);
+    const { places, width: diagramWidth, height: diagramHeight } = layout(names);
     const marks = answer.marks.map((mark, k) => ({ ...mark, k, sets: statementSets(mark.statement, names) }));
+    // Subsets of several long names are braced, since the list separates them by commas too.
+    const short = names.every((n) => n.length === 1);
+    const named = (m) => (short || m === 0 ? subsetName(m, names) : '{' + subsetName(m, names) + '}');
+    for (const mark of marks) {
+      const where = mark.sets ? 'on ' + Array.from(new Set(productSubsets(mark.sets)), named).join(', ') : 'not drawn';
+      mark.words = `${mark.k + 1}. ${mark.holds ? 'holds' : 'fails'} (${mark.holds ? 'solid' : 'dashed'}): ${mark.statement}, ${where}`;
+    }
+    const legendWidth = 2 * MARGIN + 36 + Math.max(0, ...marks.map((m) => m.words.length)) * 6.6;
+    const width = Math.ceil(Math.max(diagramWidth, legendWidth));
+    const shift = (width - diagramWidth) / 2;
     const legendHeight = 28 + 20 * marks.length;
     const height = diagramHeight + legendHeight + MARGIN;
     svg.setAttribute('xmlns', SVG);
@@ -122,6 +132,7 @@
     svg.appendChild(element('rect', { x: 0, y: 0, width, height, fill: '#fff' }));
 
     const centre = (mask) => places.get(mask).x + places.get(mask).w / 2;
+    const diagram = element('g', { class: 'diagram', transform: `translate(${shift} 0)` });
     const edges = element('g', { class: 'edges' });
     for (const [mask, place] of places) {
       names.forEach((_, i) => {
@@ -132,7 +143,7 @@
         );
       });
     }
-    svg.appendChild(edges);
+    diagram.appendChild(edges);
 
     const marksAt = new Map();
     for (const mark of marks) {
@@ -167,8 +178,9 @@
       node.appendChild(
         element('text', { class: 'value', x: place.x + place.w / 2, y: place.y + 30, 'text-anchor': 'middle' }, values[mask])
       );
-      svg.appendChild(node);
+      diagram.appendChild(node);
     }
+    svg.appendChild(diagram);
 
     // The legend: which statement each ring belongs to, in words.
     const legend = element('g', { class: 'legend' });
@@ -188,11 +200,7 @@
         stroke: PALETTE[mark.k % PALETTE.length],
       });
       legend.appendChild(sample);
-      const where = mark.sets
-        ? 'on ' + Array.from(new Set(productSubsets(mark.sets)), (m) => subsetName(m, names)).join(', ')
-        : 'not drawn';
-      const words = `${mark.k + 1}. ${mark.holds ? 'holds' : 'fails'} (${mark.holds ? 'solid' : 'dashed'}): ${mark.statement}, ${where}`;
-      legend.appendChild(element('text', { class: 'legend-entry', x: MARGIN + 36, y }, words));
+      legend.appendChild(element('text', { class: 'legend-entry', x: MARGIN + 36, y }, mark.words));
     }
     svg.appendChild(legend);
   }
