@@ -81,6 +81,17 @@ class Page:
     def answers(self):
         return self.driver.execute_script("return window.imsetPage.answers()")
 
+    def download_json(self):
+        """The text of the file the JSON button hands to the browser."""
+        self.driver.execute_script("""
+            if (!window.savedBlobs) {
+              window.savedBlobs = [];
+              const create = URL.createObjectURL;
+              URL.createObjectURL = (blob) => { window.savedBlobs.push(blob); return create(blob); };
+            }""")
+        self.element("download-json").click()
+        return self.driver.execute_async_script("window.savedBlobs.at(-1).text().then(arguments[0])")
+
     def nodes(self):
         """The picture's subsets: mask -> (name, value, [(statement, holds)])."""
         return self.driver.execute_script("""
@@ -170,12 +181,7 @@ def check_answers(page):
     wait_for(page.driver, lambda d: len(page.answers()) == 4, "the example file's four answers")
     box = page.element("query").get_attribute("value")
     check(box == (REPO / "data/example-queries.txt").read_text(), "the example button holds data/example-queries.txt")
-    page.driver.execute_script("""
-        window.savedBlobs = [];
-        const create = URL.createObjectURL;
-        URL.createObjectURL = (blob) => { window.savedBlobs.push(blob); return create(blob); };""")
-    page.element("download-json").click()
-    saved = page.driver.execute_async_script("window.savedBlobs[0].text().then(arguments[0])")
+    saved = page.download_json()
     check(saved == "".join(a["json"] + "\n" for a in page.answers()), "the download holds every JSON line")
     check(len(page.element("pick").find_elements(By.TAG_NAME, "option")) == 4, "each answer can be drawn")
     # The first has no model: said in words, nothing drawn.
@@ -185,6 +191,18 @@ def check_answers(page):
                                "p.dispatchEvent(new Event('change'));")
     check(len(page.nodes()) == 32 and "line 9" in page.element("picture-status").text,
           f"another answer drawn when picked: {page.element('picture-status').text}")
+
+
+def check_batch(page):
+    """A long batch: the first 200 answers laid out, the rest counted and downloaded."""
+    before = page.driver.execute_script("return window.imsetPage.timings.length")
+    page.driver.execute_script("document.getElementById('query').value = arguments[0];"
+                               "document.getElementById('ask').click();", "+0,1 -0,1|2\n" * 250)
+    wait_for(page.driver, lambda d: d.execute_script("return window.imsetPage.timings.length") > before, "the batch")
+    shown = len(page.driver.find_elements(By.CSS_SELECTOR, "#answer ol.answers li"))
+    check(shown == 200 and "50 more answers" in page.answer_text(), f"200 of 250 answers laid out: {shown}")
+    saved = page.download_json()
+    check(saved.count("\n") == 250, "the download holds all 250")
 
 
 def check_errors(page):
@@ -240,6 +258,7 @@ def main():
         wait_for(driver, lambda d: "ImsetLattice" in d.execute_script("return Object.keys(window)"), "the page")
         check_lattice_drawing(page)
         check_answers(page)
+        check_batch(page)
         check_errors(page)
         check_link(page, url)
         severe = [entry["message"] for entry in driver.get_log("browser") if entry["level"] == "SEVERE"]
