@@ -117,6 +117,17 @@ void append_json_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// Statements as [A, B, C] bitmasks (bit i is variable i), in the order
+// the JSON lists them: what the page's picture marks.
+void append_masks(std::string& out, const std::vector<ci::Statement>& statements) {
+  out += '[';
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    const ci::Statement& s = statements[i];
+    out += (i == 0 ? "[" : ",[") + std::to_string(s.a) + ',' + std::to_string(s.b) + ',' + std::to_string(s.c) + ']';
+  }
+  out += ']';
+}
+
 void answer_all(const std::string& text, const std::string& source, Reply& reply) {
   if (!write_box(source, text)) return refuse(reply, status_failure, "internal error: cannot hold the query text");
   QueryInputs inputs;
@@ -157,7 +168,11 @@ void answer_all(const std::string& text, const std::string& source, Reply& reply
     print_text_answer(out, inputs, query, findings, {.implied = true, .values = false, .certify = false});
     out.flush();
     append_json_string(reply.answers, words);
-    reply.answers += '}';
+    reply.answers += ",\"sets\":{\"holds\":";
+    append_masks(reply.answers, query.query.holds);
+    reply.answers += ",\"fails\":";
+    append_masks(reply.answers, query.query.fails);
+    reply.answers += "}}";
   }
   words.clear();
   print_text_tally(out, tally);
@@ -179,8 +194,9 @@ std::string reply_text(const Reply& reply) {
 }
 
 // The answers to `text`, a query file's content, as a JSON object:
-// status, errors, warnings, answers ({json, text} per query: imset-query's
-// --json line and its --implied text) and the tally line. `options` is a
+// status, errors, warnings, answers ({json, text, sets} per query:
+// imset-query's --json line, its --implied text, and the statements of
+// "holds" and "fails" as bitmasks) and the tally line. `options` is a
 // JSON object; "source" names the box (default "query").
 std::string ask(const std::string& text, const std::string& options) {
   try {

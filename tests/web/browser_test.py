@@ -124,7 +124,8 @@ def check_lattice_drawing(page):
     drawn = page.driver.execute_script("""
         const svg = document.createElementNS('http://www.w3.org/2000/svg', 'svg');
         ImsetLattice.draw(svg, {names: ['a', 'b', 'c'], values: [10, 11, 12, 13, 14, 15, 16, 17],
-                                marks: [{statement: 'a,b|c', holds: true}, {statement: 'b,c', holds: false}]});
+                                marks: [{statement: 'a,b|c', holds: true, sets: [1, 2, 4]},
+                                        {statement: 'b,c', holds: false, sets: [2, 4, 0]}]});
         const five = document.createElementNS('http://www.w3.org/2000/svg', 'svg');
         ImsetLattice.draw(five, {names: ['0', '1', '2', '3', '4'], values: Array(32).fill(0), marks: []});
         return {
@@ -134,8 +135,6 @@ def check_lattice_drawing(page):
           legend: svg.querySelector('.legend').textContent,
           edges: [svg.querySelectorAll('.edge').length, five.querySelectorAll('.edge').length],
           five: five.querySelectorAll('.subset').length,
-          long: ImsetLattice.statementSets('smoke _||_ tar, cancer | genes', ['smoke', 'tar', 'cancer', 'genes']),
-          unknown: ImsetLattice.statementSets('smoke _||_ x', ['smoke', 'tar']),
           saved: ImsetLattice.serialize(svg).startsWith('<?xml'),
         };""")
     names = {mask: name for mask, name, _, _ in drawn["nodes"]}
@@ -150,8 +149,6 @@ def check_lattice_drawing(page):
     check(product == {0, 2, 4, 6}, f"b,c ringed dashed on ∅, b, c, bc: {product}")
     check("1. holds (solid): a,b|c" in drawn["legend"] and "2. fails (dashed): b,c" in drawn["legend"],
           f"the legend names each statement: {drawn['legend']}")
-    check(drawn["long"] == {"a": 1, "b": 6, "c": 8} and drawn["unknown"] is None,
-          f"long-form statements read against the names: {drawn['long']}, {drawn['unknown']}")
     check(drawn["saved"], "the picture serializes as an SVG file")
 
 
@@ -244,6 +241,8 @@ def check_link(page, url):
     check(page.answer_text() == first, "the link gives the same answer")
     names = sorted(name for name, _, _ in page.nodes().values())
     check(len(names) == 8 and "smoke, tar, cancer" in names and "∅" in names, f"8 named subsets: {names}")
+    # smoke _||_ cancer | tar, from the module's sets: tar, smoke+tar, tar+cancer, all three.
+    check(marked(page.nodes(), 0) == {2, 3, 6, 7}, f"the named statement ringed: {marked(page.nodes(), 0)}")
 
 
 def main():

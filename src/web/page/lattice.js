@@ -24,28 +24,6 @@
     return members.join(names.every((n) => n.length === 1) ? '' : ', ');
   }
 
-  // The three sets of a statement as the module writes it: "A,B|C" with
-  // one-character names run together, or "A _||_ B | C" with each set's
-  // names separated by ", ". Null when a name is not among `names`.
-  function statementSets(statement, names) {
-    const index = new Map(names.map((n, i) => [n, i]));
-    const long = /^(.+?) (?:_\|\|_|\u22a5) (.+?)(?: \| (.+))?$/.exec(statement);
-    const short = /^([^,|]+),([^,|]+)(?:\|([^,|]+))?$/.exec(statement);
-    const parts = long ? long.slice(1) : short ? short.slice(1) : null;
-    if (!parts) return null;
-    let ok = true;
-    const mask = (part) => {
-      if (part === undefined) return 0;
-      const members = long ? part.split(', ') : Array.from(part);
-      return members.reduce((m, name) => {
-        if (!index.has(name)) ok = false;
-        return m | (1 << index.get(name));
-      }, 0);
-    };
-    const sets = { a: mask(parts[0]), b: mask(parts[1]), c: mask(parts[2]) };
-    return ok ? sets : null;
-  }
-
   function productSubsets(sets) {
     return [sets.c, sets.a | sets.c, sets.b | sets.c, sets.a | sets.b | sets.c];
   }
@@ -102,14 +80,15 @@
 
   // Draws the model into `svg` (emptied first). `answer` holds `names`,
   // `values` (2^n integers indexed by bitmask), `marks` ({statement,
-  // holds}), and an optional `title`.
+  // holds, sets: [A, B, C] as bitmasks}, as the module gives them), and an
+  // optional `title`.
   function draw(svg, answer) {
     const names = answer.names;
     const values = answer.values;
     while (svg.firstChild) svg.removeChild(svg.firstChild);
     if (values.length !== 1 << names.length) throw new Error('expected ' + (1 << names.length) + ' values');
     const { places, width: diagramWidth, height: diagramHeight } = layout(names);
-    const marks = answer.marks.map((mark, k) => ({ ...mark, k, sets: statementSets(mark.statement, names) }));
+    const marks = answer.marks.map((mark, k) => ({ ...mark, k, sets: mark.sets && { a: mark.sets[0], b: mark.sets[1], c: mark.sets[2] } }));
     // Subsets of several long names are braced, since the list separates them by commas too.
     const short = names.every((n) => n.length === 1);
     const named = (m) => (short || m === 0 ? subsetName(m, names) : '{' + subsetName(m, names) + '}');
@@ -210,7 +189,7 @@
     return '<?xml version="1.0" encoding="UTF-8"?>\n' + new XMLSerializer().serializeToString(svg) + '\n';
   }
 
-  const api = { subsetName, statementSets, productSubsets, ranks, draw, serialize };
+  const api = { subsetName, productSubsets, ranks, draw, serialize };
   root.ImsetLattice = api;
   if (typeof module !== 'undefined' && module.exports) module.exports = api;
 })(typeof self !== 'undefined' ? self : this);

@@ -1,7 +1,8 @@
 // The page: sends the box's text to the worker and lays out what the
 // module answers, in the module's own words; the picture draws the chosen
-// answer's witness model. Nothing here reads or judges a statement: the
-// module parses, answers and words everything.
+// answer's witness model, its statements' sets as the module gives them.
+// Nothing here reads or judges a statement: the module parses, answers and
+// words everything.
 'use strict';
 
 (function () {
@@ -248,9 +249,10 @@
       clearPicture(`No structural model exists for ${what}, so there is no witness to draw.`);
       return;
     }
+    const sets = answers[i].sets;
     const marks = answer.holds
-      .map((statement) => ({ statement, holds: true }))
-      .concat(answer.fails.map((statement) => ({ statement, holds: false })));
+      .map((statement, k) => ({ statement, holds: true, sets: sets.holds[k] }))
+      .concat(answer.fails.map((statement, k) => ({ statement, holds: false, sets: sets.fails[k] })));
     const title = `Witness model for ${what}`;
     ImsetLattice.draw(svg, { names: answer.variables, values: answer.model.values, marks, title });
     svg.style.minWidth = Math.min(Number(svg.getAttribute('width')), 480) + 'px';
@@ -278,9 +280,16 @@
     }
   });
   document.querySelectorAll('.examples button').forEach((button) => {
-    button.addEventListener('click', () => {
+    button.addEventListener('click', async () => {
       const file = button.dataset.exampleFile;
-      box.value = file ? byId(file).textContent : button.dataset.example;
+      if (file) {
+        // The shipped example file, fetched as it is.
+        const response = await fetch(file);
+        if (!response.ok) return void (status.textContent = `cannot fetch ${file}: HTTP ${response.status}`);
+        box.value = await response.text();
+      } else {
+        box.value = button.dataset.example;
+      }
       ask();
     });
   });
