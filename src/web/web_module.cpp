@@ -128,7 +128,7 @@ void append_masks(std::string& out, const std::vector<ci::Statement>& statements
   out += ']';
 }
 
-void answer_all(const std::string& text, const std::string& source, Reply& reply) {
+void answer_all(const std::string& text, const std::string& source, std::size_t texts, Reply& reply) {
   if (!write_box(source, text)) return refuse(reply, status_failure, "internal error: cannot hold the query text");
   QueryInputs inputs;
   add_query_file(source, inputs);
@@ -165,8 +165,10 @@ void answer_all(const std::string& text, const std::string& source, Reply& reply
     append_json_string(reply.answers, object.dump(-1, ' ', false, Json::error_handler_t::replace));
     reply.answers += ",\"text\":";
     words.clear();
-    print_text_answer(out, inputs, query, findings, {.implied = true, .values = false, .certify = false});
-    out.flush();
+    if (tally.queries <= texts) {
+      print_text_answer(out, inputs, query, findings, {.implied = true, .values = false, .certify = false});
+      out.flush();
+    }
     append_json_string(reply.answers, words);
     reply.answers += ",\"sets\":{\"holds\":";
     append_masks(reply.answers, query.query.holds);
@@ -197,7 +199,8 @@ std::string reply_text(const Reply& reply) {
 // status, errors, warnings, answers ({json, text, sets} per query:
 // imset-query's --json line, its --implied text, and the statements of
 // "holds" and "fails" as bitmasks) and the tally line. `options` is a
-// JSON object; "source" names the box (default "query").
+// JSON object; "source" names the box (default "query"), "texts" how many
+// answers get their text (default all; the others have "").
 std::string ask(const std::string& text, const std::string& options) {
   try {
     Reply reply;
@@ -207,10 +210,14 @@ std::string ask(const std::string& text, const std::string& options) {
       refuse(reply, status_bad_input, "the options are not a JSON object");
     } else {
       if (settings.contains("source")) source = settings["source"].is_string() ? settings["source"] : "";
+      // How many answers get their text: a page that lays out the first
+      // few of a large batch need not have the rest written.
+      std::size_t texts = static_cast<std::size_t>(-1);
+      if (settings.contains("texts") && settings["texts"].is_number_unsigned()) texts = settings["texts"];
       if (!valid_source_name(source)) {
         refuse(reply, status_bad_input, "the source must be a file name, without '/'");
       } else {
-        answer_all(text, source, reply);
+        answer_all(text, source, texts, reply);
       }
     }
     return reply_text(reply);

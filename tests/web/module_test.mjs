@@ -135,6 +135,10 @@ if (options.status !== 2 || JSON.parse(module.ask('+0,1', '{"source":"a/b"}')).s
   console.error('FAIL bad options were accepted');
 }
 expectEqual(ask('query', '+0,1|2 -0,1').answers.length.toString(), '1', 'an answer after the refusals');
+// A page that lays out the first answers of a batch asks the others' text away.
+const few = JSON.parse(module.ask('+0,1|2 -0,1\n+0,1 -0,1|2\n', '{"texts":1}'));
+expectEqual(few.answers.map((a) => (a.text === '' ? '' : a.text.split('\n')[0])).join('/'), 'query:1: +0,1|2 -0,1/',
+            'texts for the first answer only');
 
 fs.rmSync(work, { recursive: true, force: true });
 if (failures > 0) {

@@ -65,7 +65,7 @@
     latest = id;
     if (!worker) return;
     sentAt.set(id, performance.now());
-    worker.postMessage({ id, text });
+    worker.postMessage({ id, text, texts: SHOWN });
     remember(text);
     if (!status.classList.contains('failed')) {
       status.textContent = ready ? 'asking…' : 'loading… (the query is answered as soon as the ray types are loaded)';

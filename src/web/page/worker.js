@@ -25,11 +25,11 @@ ready.then(
 );
 
 onmessage = (event) => {
-  const { id, text } = event.data;
+  const { id, text, texts } = event.data;
   ready.then(
     (module) => {
       const start = performance.now();
-      const result = module.ask(text, JSON.stringify({ source: 'query' }));
+      const result = module.ask(text, JSON.stringify({ source: 'query', texts }));
       postMessage({ type: 'answer', id, result, ms: performance.now() - start });
     },
     () => postMessage({ type: 'answer', id, result: null, ms: 0 })
