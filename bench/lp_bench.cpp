@@ -52,11 +52,15 @@ double median(std::vector<double> v) {
 
 void print_stats(const Stats& before, const Stats& after) {
   std::printf(
-      "    LPs %ld, floating models %ld, floating certificates %ld, rational runs %ld, undecided %ld; "
-      "simplex %.3f s, certifying %.3f s\n",
+      "    LPs %ld, floating models %ld, floating certificates %ld, floating proposals failed %ld; "
+      "basis solved exactly %ld (models %ld, certificates %ld); rational simplex %ld (models %ld, certificates %ld); "
+      "unanswered LPs %ld; simplex %.3f s, certifying %.3f s\n",
       after.lps - before.lps, after.models_float - before.models_float,
-      after.certificates_float - before.certificates_float, after.exact_runs - before.exact_runs,
-      after.undecided - before.undecided, after.simplex_seconds - before.simplex_seconds,
+      after.certificates_float - before.certificates_float, after.floating_failed - before.floating_failed,
+      after.basis_solves - before.basis_solves, after.models_basis - before.models_basis,
+      after.certificates_basis - before.certificates_basis, after.exact_runs - before.exact_runs,
+      after.models_exact - before.models_exact, after.certificates_exact - before.certificates_exact,
+      after.unanswered_lps - before.unanswered_lps, after.simplex_seconds - before.simplex_seconds,
       after.certify_seconds - before.certify_seconds);
 }
 

@@ -6,6 +6,7 @@
 #include <bit>
 #include <stdexcept>
 
+#include "lp/exact_system.h"
 #include "lp/rational.h"
 
 namespace imset::lp {
@@ -130,7 +131,7 @@ Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>
   }
   Step step;
   if (run_simplex(deadline)) read_optimum(asked, report, premise, step);
-  if (step.kind == Step::Kind::undecided) ++stats_.undecided;
+  if (step.kind == Step::Kind::undecided) ++stats_.unanswered_lps;
   for (int e : asked) glp_set_row_bnds(p, e + 1, GLP_LO, 0.0, 0.0);
   return step;
 }
@@ -168,14 +169,100 @@ void Engine::read_optimum(const std::vector<int>& asked, const std::vector<int>&
   if (read) {
     ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
   } else {
-    // The rational simplex, from the basis the floating one ended in.
-    ++stats_.exact_runs;
-    if (glp_exact(p, &lp_->current) == 0 && glp_get_status(p) == GLP_OPT &&
-        (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step))) {
-      ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+    ++stats_.floating_failed;
+    if (!skip_basis_ && read_basis(asked, report, premise, step)) {
+      ++(step.kind == Step::Kind::model ? stats_.models_basis : stats_.certificates_basis);
+    } else {
+      // The rational simplex, from the basis the floating one ended in.
+      // Its solution is read back through doubles, so it answers when the
+      // basis was not optimal but the optimum's fractions are simple.
+      ++stats_.exact_runs;
+      if (glp_exact(p, &lp_->current) == 0 && glp_get_status(p) == GLP_OPT &&
+          (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step))) {
+        ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+      }
     }
   }
   stats_.certify_seconds += seconds_since(start);
+}
+
+bool Engine::read_basis(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+                        Step& step) {
+  // In a basis every nonbasic variable sits at a bound: a nonbasic column
+  // (m of a subset, a free variable) at 0, a nonbasic row at 0 or, an
+  // asked row at its upper bound, at 1. The basic columns are then fixed by
+  // the nonbasic rows alone: a square system, one row per nonbasic row,
+  // much smaller than the whole basis (the basic rows only follow). Its
+  // transpose, with the objective on the basic columns, gives the duals of
+  // the nonbasic rows; those of basic rows are 0.
+  ++stats_.basis_solves;
+  glp_prob* p = lp_->problem;
+  const std::size_t columns = subset_of_column_.size() - 1;
+  std::vector<int> position(columns + 1, -1);  // column -> its place among the basic ones
+  std::vector<int> basic_columns;
+  for (std::size_t j = 1; j <= columns; ++j) {
+    if (glp_get_col_stat(p, static_cast<int>(j)) != GLP_BS) continue;
+    position[j] = static_cast<int>(basic_columns.size());
+    basic_columns.push_back(static_cast<int>(j));
+  }
+  std::vector<int> active_rows;  // elementary indices
+  std::vector<mpq_class> bounds;
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    const int status = glp_get_row_stat(p, e + 1);
+    if (status == GLP_BS) continue;
+    active_rows.push_back(e);
+    bounds.emplace_back(status == GLP_NU ? 1 : 0);
+  }
+  if (active_rows.size() != basic_columns.size()) return false;
+  std::vector<SparseRow> system(active_rows.size());
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    // The four sets of u(a,b|K) are distinct; sets of fewer than two
+    // elements have no column (m is 0 there).
+    const ci::Statement& u = ground_.elementary(active_rows[r]);
+    const ci::Mask sets[4] = {u.a | u.b | u.c, u.c, u.a | u.c, u.b | u.c};
+    const long signs[4] = {1, 1, -1, -1};
+    for (int i = 0; i < 4; ++i) {
+      const int at = position[static_cast<std::size_t>(column_of_[sets[i]])];
+      if (column_of_[sets[i]] != 0 && at >= 0) system[r].emplace_back(at, signs[i]);
+    }
+  }
+  const auto primal = solve_exactly(system, bounds);
+  if (!primal) return false;
+
+  // The model: the basic columns' values over their common denominator.
+  std::vector<Integer> scaled_model(columns, 0);
+  Integer denominator = 1;
+  for (const mpq_class& v : *primal) {
+    mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), v.get_den_mpz_t());
+  }
+  mpq_class objective = 0;
+  std::vector<long> costs(static_cast<std::size_t>(ground_.subset_count()), 0);
+  for (int e : asked) add_imset(costs, ground_.elementary(e), 1L);
+  for (std::size_t q = 0; q < basic_columns.size(); ++q) {
+    const mpq_class& v = (*primal)[q];
+    scaled_model[static_cast<std::size_t>(basic_columns[q]) - 1] = denominator / v.get_den() * v.get_num();
+    objective += v * costs[subset_of_column_[static_cast<std::size_t>(basic_columns[q])]];
+  }
+  if (objective > 0 && model_from_integers(scaled_model, report, premise, step)) return true;
+
+  // The certificate: the duals over their common denominator, the
+  // objective's 1 last.
+  std::vector<mpq_class> basic_costs(basic_columns.size());
+  for (std::size_t q = 0; q < basic_columns.size(); ++q) {
+    basic_costs[q] = costs[subset_of_column_[static_cast<std::size_t>(basic_columns[q])]];
+  }
+  const auto duals = solve_exactly(transposed(system), basic_costs);
+  if (!duals) return false;
+  denominator = 1;
+  for (const mpq_class& v : *duals) mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), v.get_den_mpz_t());
+  std::vector<Integer> scaled_duals(static_cast<std::size_t>(ground_.elementary_count()) + 1, 0);
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    const mpq_class& v = (*duals)[r];
+    scaled_duals[static_cast<std::size_t>(active_rows[r])] = denominator / v.get_den() * v.get_num();
+  }
+  scaled_duals.back() = denominator;
+  return certificate_from_integers(scaled_duals, asked, premise, step) ||
+         (objective <= 0 && model_from_integers(scaled_model, report, premise, step));
 }
 
 Engine::Step Engine::attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline,
@@ -197,12 +284,17 @@ bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& 
   std::vector<double> x(columns);
   for (std::size_t j = 1; j <= columns; ++j) x[j - 1] = glp_get_col_prim(p, static_cast<int>(j));
   std::vector<Integer> scaled;
-  if (!integers_from_doubles(x, scaled)) return false;
+  return integers_from_doubles(x, scaled) && model_from_integers(scaled, asked, premise, step);
+}
+
+bool Engine::model_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                 const std::vector<char>& premise, Step& step) {
+  // Any positive multiple of a model is one: the smallest is kept.
   Integer divisor = 0;
   for (const Integer& v : scaled) mpz_gcd(divisor.get_mpz_t(), divisor.get_mpz_t(), v.get_mpz_t());
   if (divisor == 0) return false;
   Values m(static_cast<std::size_t>(ground_.subset_count()));
-  for (std::size_t j = 1; j <= columns; ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
+  for (std::size_t j = 1; j < subset_of_column_.size(); ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
   return accept_model(std::move(m), asked, premise, step);
 }
 
@@ -260,7 +352,12 @@ bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<c
   for (int e = 0; e < rows; ++e) duals[static_cast<std::size_t>(e)] = glp_get_row_dual(p, e + 1);
   duals.back() = 1.0;
   std::vector<Integer> scaled;
-  if (!integers_from_doubles(duals, scaled)) return false;
+  return integers_from_doubles(duals, scaled) && certificate_from_integers(scaled, asked, premise, step);
+}
+
+bool Engine::certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                       const std::vector<char>& premise, Step& step) {
+  const int rows = ground_.elementary_count();
   const Integer& one = scaled.back();
   std::vector<char> is_asked(static_cast<std::size_t>(rows), 0);
   for (int e : asked) is_asked[static_cast<std::size_t>(e)] = 1;

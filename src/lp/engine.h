@@ -12,8 +12,11 @@
 // floating solution only proposes: a positive optimum is turned into an
 // integer model, a zero one into an integer certificate from the duals, and
 // either is checked exactly (check.h) before it is believed. If neither
-// checks, GLPK's rational simplex is run from the same basis and the
-// proposal read again; if that fails too the question is undecided.
+// checks (most often because the optimum's fractions are finer than a
+// double can be read back), the vertex of GLPK's final basis is solved
+// again in rationals and read exactly; if that fails its check too, GLPK's
+// rational simplex is run from the same basis; if that fails as well the
+// question is undecided.
 #pragma once
 
 #include <chrono>
@@ -43,18 +46,25 @@ struct JointCertificate {
   Certificate for_target(const ci::Statement& target) const;
 };
 
-// How the answers were obtained, summed over an engine's life.
+// How the answers were obtained, summed over an engine's life. Each LP
+// that reaches an optimum is answered by the first of three routes whose
+// answer passes its exact check: the floating solution read as fractions,
+// the final basis solved in rationals, GLPK's rational simplex.
 struct Stats {
   long lps = 0;            // floating simplex runs
   long models_seeded = 0;  // models of up-set indicators, found before any LP
   long models_float = 0;   // models read from a floating optimum that checked
   long certificates_float = 0;
-  long exact_runs = 0;  // rational simplex runs, after a proposal failed its check
+  long floating_failed = 0;  // optima whose floating proposals both failed their checks
+  long basis_solves = 0;     // final bases solved in rationals, after that
+  long models_basis = 0;
+  long certificates_basis = 0;
+  long exact_runs = 0;  // rational simplex runs, after the basis's answers failed their checks too
   long models_exact = 0;
   long certificates_exact = 0;
-  long undecided = 0;  // neither route gave a checked answer
+  long unanswered_lps = 0;  // LPs that gave no checked answer: stopped short, or every route failed
   double simplex_seconds = 0;
-  double certify_seconds = 0;  // reading proposals and checking them
+  double certify_seconds = 0;  // reading proposals, solving bases, the rational simplex, the checks
 };
 
 // Every elementary statement's fate under some premises.
@@ -99,8 +109,10 @@ class Engine {
   // Solve with the dual simplex instead of the primal one.
   void use_dual_simplex(bool dual) { dual_ = dual; }
   // Pass over the floating proposals as if they had failed their checks,
-  // so that every answer comes from the rational simplex (to test it).
+  // so that every answer comes from the exact routes (to test them).
   void skip_floating_proposals(bool skip) { skip_floating_ = skip; }
+  // Pass over the exact basis solve too: the rational simplex alone.
+  void skip_basis_solve(bool skip) { skip_basis_ = skip; }
 
   // Every elementary statement implied by the premises, each with a
   // certificate, and a model for every other one: witnesses race proofs.
@@ -139,16 +151,26 @@ class Engine {
                bool single, long& lps);
   // The floating simplex within the deadline; whether it reached an optimum.
   bool run_simplex(Deadline deadline);
-  // A checked model or certificate from the optimum, by the rational
-  // simplex when the floating one's proposals fail their checks.
+  // A checked model or certificate from the optimum, by the exact routes
+  // when the floating one's proposals fail their checks.
   void read_optimum(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
                     Step& step);
   bool read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // The model and certificate of the final basis, solved in rationals.
+  bool read_basis(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+                  Step& step);
+  // Integers proportional to the model's values on the columns.
+  bool model_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                           const std::vector<char>& premise, Step& step);
   // The model of indicator functions of up-sets (no LP); false if it
   // refutes nothing asked.
   bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // Integers proportional to the row duals, with the objective's scale
+  // (the dual's 1) last.
+  bool certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                 const std::vector<char>& premise, Step& step);
 
   Ground ground_;
   struct Lp;
@@ -158,6 +180,7 @@ class Engine {
   Stats stats_;
   bool dual_ = false;
   bool skip_floating_ = false;
+  bool skip_basis_ = false;
 };
 
 }  // namespace imset::lp

@@ -8,6 +8,7 @@
 
 #include "lp/check.h"
 #include "lp/engine.h"
+#include "lp/exact_system.h"
 
 namespace {
 
@@ -112,6 +113,23 @@ TEST(CheckCertificate, RejectsEachBrokenCondition) {
   EXPECT_FALSE(check_certificate(3, broken, premises, target));
   // Without the premise it leans on.
   EXPECT_FALSE(check_certificate(3, good, std::vector<Statement>{premises[0]}, target));
+}
+
+TEST(ExactSystem, SolvesInRationalsAndFindsSingularity) {
+  // 2x + y = 1, x + 3y + z = 0, −y + 3z = 2, each row's entries out of
+  // column order: x = 12/17, y = −7/17, z = 9/17, fractions no double holds.
+  const std::vector<SparseRow> rows{{{1, 1}, {0, 2}}, {{2, 1}, {0, 1}, {1, 3}}, {{2, 3}, {1, -1}}};
+  const std::vector<mpq_class> b{1, 0, 2};
+  const auto x = solve_exactly(rows, b);
+  ASSERT_TRUE(x);
+  EXPECT_EQ(*x, (std::vector<mpq_class>{mpq_class(12, 17), mpq_class(-7, 17), mpq_class(9, 17)}));
+  // The transpose: 2a + b = 0, a + 3b − c = 1, b + 3c = 0.
+  const auto y = solve_exactly(transposed(rows), std::vector<mpq_class>{0, 1, 0});
+  ASSERT_TRUE(y);
+  EXPECT_EQ(*y, (std::vector<mpq_class>{mpq_class(-3, 17), mpq_class(6, 17), mpq_class(-2, 17)}));
+  // The third row made the sum of the first two: no unique solution.
+  const std::vector<SparseRow> singular{rows[0], rows[1], {{0, 3}, {1, 4}, {2, 1}}};
+  EXPECT_FALSE(solve_exactly(singular, b));
 }
 
 TEST(Engine, RefusesGroundSetsOutsideItsRange) {
