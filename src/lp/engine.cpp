@@ -108,9 +108,15 @@ std::vector<char> Engine::premise_rows(std::span<const ci::Statement> premises) 
   return premise;
 }
 
-void Engine::set_premises(const std::vector<char>& premise) {
+void Engine::set_premises(const std::vector<char>& premise, bool columns_at_least_zero) {
   for (int e = 0; e < ground_.elementary_count(); ++e) {
     glp_set_row_bnds(lp_->problem, e + 1, premise[static_cast<std::size_t>(e)] ? GLP_FX : GLP_LO, 0.0, 0.0);
+  }
+  // A standardised supermodular m is nondecreasing (m(S ∪ i) − m(S) >=
+  // m(i) − m(∅) = 0), so m >= 0 cuts nothing off; as bounds it spares the
+  // simplex the pivots that bring free columns into the basis one by one.
+  for (int j = 1; j < static_cast<int>(subset_of_column_.size()); ++j) {
+    glp_set_col_bnds(lp_->problem, j, columns_at_least_zero ? GLP_LO : GLP_FR, 0.0, 0.0);
   }
   // Each question starts from the same basis, so that its answer (which
   // model, which certificate) does not depend on the questions before it;
@@ -253,12 +259,27 @@ bool Engine::read_basis(const std::vector<int>& asked, const std::vector<int>& r
   }
   const auto duals = solve_exactly(transposed(system), basic_costs);
   if (!duals) return false;
+  // The reduced costs of the columns, d_S = c_S − Σ_e λ_e u_e(S): 0 on
+  // the basic ones by construction.
+  std::vector<mpq_class> reduced(static_cast<std::size_t>(ground_.subset_count()));
+  for (std::size_t s = 0; s < reduced.size(); ++s) reduced[s] = costs[s];
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    add_imset(reduced, ground_.elementary(active_rows[r]), -(*duals)[r]);
+  }
   denominator = 1;
   for (const mpq_class& v : *duals) mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), v.get_den_mpz_t());
-  std::vector<Integer> scaled_duals(static_cast<std::size_t>(ground_.elementary_count()) + 1, 0);
+  for (std::size_t j = 1; j <= columns; ++j) {
+    mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), reduced[subset_of_column_[j]].get_den_mpz_t());
+  }
+  const auto rows = static_cast<std::size_t>(ground_.elementary_count());
+  std::vector<Integer> scaled_duals(rows + columns + 1, 0);
   for (std::size_t r = 0; r < active_rows.size(); ++r) {
     const mpq_class& v = (*duals)[r];
     scaled_duals[static_cast<std::size_t>(active_rows[r])] = denominator / v.get_den() * v.get_num();
+  }
+  for (std::size_t j = 1; j <= columns; ++j) {
+    const mpq_class& v = reduced[subset_of_column_[j]];
+    scaled_duals[rows + j - 1] = denominator / v.get_den() * v.get_num();
   }
   scaled_duals.back() = denominator;
   return certificate_from_integers(scaled_duals, asked, premise, step) ||
@@ -348,8 +369,10 @@ bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<c
   // Σ_asked (1 − λ_e) u_e + Σ_others (−λ_e) u_e = Σ_premises λ_h u_h.
   glp_prob* p = lp_->problem;
   const int rows = ground_.elementary_count();
-  std::vector<double> duals(static_cast<std::size_t>(rows) + 1);
+  const int columns = static_cast<int>(subset_of_column_.size()) - 1;
+  std::vector<double> duals(static_cast<std::size_t>(rows + columns) + 1);
   for (int e = 0; e < rows; ++e) duals[static_cast<std::size_t>(e)] = glp_get_row_dual(p, e + 1);
+  for (int j = 1; j <= columns; ++j) duals[static_cast<std::size_t>(rows + j - 1)] = glp_get_col_dual(p, j);
   duals.back() = 1.0;
   std::vector<Integer> scaled;
   return integers_from_doubles(duals, scaled) && certificate_from_integers(scaled, asked, premise, step);
@@ -357,8 +380,31 @@ bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<c
 
 bool Engine::certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
                                        const std::vector<char>& premise, Step& step) {
+  // On the columns, objective = Σ_e λ_e u_e + Σ_S d_S δ_S, with d_S <= 0
+  // the reduced cost of a column at its bound 0 (0 for a free or basic
+  // one). On standardised functions δ_S (the value at S) is a sum of
+  // elementary imsets along a chain s1 < ... < sk of S:
+  //   m(S) = Σ_{i<j} <m, u(s_i, s_j | s_1..s_{i−1})>,
+  // so each −d_S δ_S joins the identity as nonnegative elementary terms.
   const int rows = ground_.elementary_count();
+  const auto columns = subset_of_column_.size() - 1;
   const Integer& one = scaled.back();
+  std::vector<Integer> extra(static_cast<std::size_t>(rows));
+  for (std::size_t j = 1; j <= columns; ++j) {
+    const Integer& d = scaled[static_cast<std::size_t>(rows) + j - 1];
+    if (d == 0) continue;
+    if (d > 0) return false;
+    const ci::Mask set = subset_of_column_[j];
+    for (ci::Mask later = set; later != 0; later &= later - 1) {
+      const ci::Mask sj = later & (0U - later);
+      ci::Mask before = 0;
+      for (ci::Mask earlier = set & (sj - 1); earlier != 0; earlier &= earlier - 1) {
+        const ci::Mask si = earlier & (0U - earlier);
+        extra[static_cast<std::size_t>(ground_.index(si | sj, before))] -= d;
+        before |= si;
+      }
+    }
+  }
   std::vector<char> is_asked(static_cast<std::size_t>(rows), 0);
   for (int e : asked) is_asked[static_cast<std::size_t>(e)] = 1;
   JointCertificate certificate;
@@ -367,17 +413,20 @@ bool Engine::certificate_from_integers(const std::vector<Integer>& scaled, const
     const auto i = static_cast<std::size_t>(e);
     const ci::Statement& u = ground_.elementary(e);
     if (premise[i]) {
-      if (scaled[i] != 0) certificate.y.push_back(Term{u, scaled[i]});
-      add_imset(sum, u, -scaled[i]);
+      Integer y = scaled[i] - extra[i];
+      if (y != 0) certificate.y.push_back(Term{u, y});
+      add_imset(sum, u, -y);
     } else if (is_asked[i]) {
-      Integer k = one - scaled[i];
+      Integer k = one - scaled[i] + extra[i];
       if (k < 1) return false;
       add_imset(sum, u, k);
       certificate.targets.push_back(Term{u, std::move(k)});
-    } else if (scaled[i] != 0) {
-      if (scaled[i] > 0) return false;
-      certificate.z.push_back(Term{u, -scaled[i]});
-      add_imset(sum, u, -scaled[i]);
+    } else {
+      Integer z = extra[i] - scaled[i];
+      if (z == 0) continue;
+      if (z < 0) return false;
+      add_imset(sum, u, z);
+      certificate.z.push_back(Term{u, std::move(z)});
     }
   }
   if (std::any_of(sum.begin(), sum.end(), [](const Integer& v) { return v != 0; })) return false;
@@ -388,7 +437,10 @@ bool Engine::certificate_from_integers(const std::vector<Integer>& scaled, const
 
 Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadline) {
   const std::vector<char> premise = premise_rows(premises);
-  set_premises(premise);
+  // Columns bounded below: its LPs ask about many rows at once, and take
+  // far fewer pivots so. (structural keeps its free columns, so that its
+  // answers stay those it has always given.)
+  set_premises(premise, true);
   const int rows = ground_.elementary_count();
   Closure c;
   c.fate.assign(static_cast<std::size_t>(rows), Closure::Fate::undecided);
@@ -558,7 +610,7 @@ class StructuralSearch {
 Structural Engine::structural(std::span<const ci::Statement> premises, std::span<const ci::Statement> failing,
                               Deadline deadline) {
   const std::vector<char> premise = premise_rows(premises);
-  set_premises(premise);
+  set_premises(premise, false);
   StructuralSearch search(ground_, failing, premise);
   bool seeded = false;
   bool single = false;  // as in closure
@@ -583,7 +635,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
 }
 
 void Engine::write_lp(std::span<const ci::Statement> premises, const ci::Statement& target, const char* path) {
-  set_premises(premise_rows(premises));
+  set_premises(premise_rows(premises), false);
   const int t = ground_.index(target);
   glp_prob* p = lp_->problem;
   glp_set_row_bnds(p, t + 1, GLP_DB, 0.0, 1.0);

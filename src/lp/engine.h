@@ -139,7 +139,9 @@ class Engine {
     JointCertificate certificate;  // kind certificate
   };
   std::vector<char> premise_rows(std::span<const ci::Statement> premises) const;
-  void set_premises(const std::vector<char>& premise);
+  // Fixes the premise rows to 0; the columns free or, for the closure,
+  // bounded below by 0.
+  void set_premises(const std::vector<char>& premise, bool columns_at_least_zero);
   // Maximise Σ <m,u_e> over e in `asked` (none a premise), each at most 1;
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
@@ -167,8 +169,8 @@ class Engine {
   bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
-  // Integers proportional to the row duals, with the objective's scale
-  // (the dual's 1) last.
+  // Integers proportional to the row duals, then the columns' reduced
+  // costs, with the objective's scale (the dual's 1) last.
   bool certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
                                  const std::vector<char>& premise, Step& step);
 
