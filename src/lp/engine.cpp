@@ -287,15 +287,16 @@ bool Engine::read_basis(const std::vector<int>& asked, const std::vector<int>& r
 }
 
 Engine::Step Engine::attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline,
-                             bool& seeded, bool single, long& lps) {
+                             int& seeds_tried, int seed_stages, bool single, long& lps) {
   Step step;
-  if (!seeded && seed_model(asked, premise, step)) {
-    ++stats_.models_seeded;
-  } else {
-    step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
-    ++lps;
+  while (seeds_tried < seed_stages) {
+    if (seed_model(asked, premise, seeds_tried++, step)) {
+      ++stats_.models_seeded;
+      return step;
+    }
   }
-  seeded = true;
+  step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+  ++lps;
   return step;
 }
 
@@ -319,27 +320,49 @@ bool Engine::model_from_integers(const std::vector<Integer>& scaled, const std::
   return accept_model(std::move(m), asked, premise, step);
 }
 
-bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
-  // m_T(S) = [T ⊆ S] is supermodular, and <m_T, u(a,b|K)> = 1 exactly when
-  // {a,b} ⊆ T ⊆ abK, else 0. The sum of those zero on every premise part
-  // is a model refuting every statement one of them is positive on,
-  // without an LP; with few premises that is most statements.
-  std::vector<std::pair<ci::Mask, ci::Mask>> parts;  // (ab, abK) of each premise part
+bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, int stage, Step& step) {
+  // For T with |T| >= 2 and 1 <= j < |T|, m(S) = max(0, |S ∩ T| − j) is a
+  // convex function of a modular one, so supermodular, and 0 on sets of
+  // one element. Its product with u(a,b|K) is the second difference at
+  // |K ∩ T|: 1 when a, b ∈ T and |K ∩ T| = j − 1, else 0. The sum of those
+  // zero on every premise part is a model refuting every statement one of
+  // them is positive on, without an LP. Stage 0 takes j = |T| − 1, the
+  // indicators [T ⊆ S] of up-sets (positive exactly when {a,b} ⊆ T ⊆ abK);
+  // stage 1 the smaller j.
+  const int n = ground_.n();
+  const auto subsets = static_cast<std::size_t>(ground_.subset_count());
+  std::vector<unsigned> excluded(subsets, 0);  // by T: bit j when a premise part rules (T, j) out
   for (int e = 0; e < ground_.elementary_count(); ++e) {
     if (!premise[static_cast<std::size_t>(e)]) continue;
     const ci::Statement& u = ground_.elementary(e);
-    parts.emplace_back(u.a | u.b, u.elements());
+    const ci::Mask ab = u.a | u.b;
+    const ci::Mask rest = ground_.all() & ~ab;
+    for (ci::Mask extra = rest;; extra = (extra - 1) & rest) {
+      excluded[ab | extra] |= 1U << (std::popcount(u.c & extra) + 1);
+      if (extra == 0) break;
+    }
   }
-  const auto subsets = static_cast<ci::Mask>(ground_.subset_count());
+  // By T, the convex function of |S ∩ T| it adds (its values at 0..n).
   std::vector<long> sum(subsets, 0);
+  std::vector<long> by_count(static_cast<std::size_t>(n) + 1);
   bool any = false;
   for (ci::Mask t = 0; t < subsets; ++t) {
-    if (std::popcount(t) < 2) continue;
-    const bool zero = std::none_of(parts.begin(), parts.end(),
-                                   [t](const auto& part) { return (part.first & ~t) == 0 && (t & ~part.second) == 0; });
-    if (!zero) continue;
+    const int size = std::popcount(t);
+    if (size < 2) continue;
+    std::fill(by_count.begin(), by_count.end(), 0L);
+    bool used = false;
+    for (int j = stage == 0 ? size - 1 : 1; j <= (stage == 0 ? size - 1 : size - 2); ++j) {
+      if ((excluded[t] >> j & 1U) != 0) continue;
+      used = true;
+      for (int c = j + 1; c <= size; ++c) by_count[static_cast<std::size_t>(c)] += c - j;
+    }
+    if (!used) continue;
     any = true;
-    for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];
+    if (stage == 0) {
+      for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];  // the supersets of T
+    } else {
+      for (ci::Mask s = 0; s < subsets; ++s) sum[s] += by_count[static_cast<std::size_t>(std::popcount(s & t))];
+    }
   }
   if (!any) return false;
   Values m(sum.begin(), sum.end());
@@ -453,7 +476,11 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       asked.push_back(e);
     }
   }
-  bool seeded = false;
+  // Both seed stages: the closure asks about every statement, and the
+  // second refutes most of what the up-sets leave for far less than an LP.
+  // (structural keeps to the first, as it keeps free columns.)
+  int seeds_tried = 0;
+  const int seed_stages = 2;
   // After a joint question fails its checks, one statement at a time: its
   // optimum is an extreme ray, with smaller denominators.
   bool single = false;
@@ -462,7 +489,7 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       c.timed_out = true;
       break;
     }
-    Step step = attempt(asked, premise, deadline, seeded, single, c.lps);
+    Step step = attempt(asked, premise, deadline, seeds_tried, seed_stages, single, c.lps);
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) {
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
@@ -612,7 +639,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
   const std::vector<char> premise = premise_rows(premises);
   set_premises(premise, false);
   StructuralSearch search(ground_, failing, premise);
-  bool seeded = false;
+  int seeds_tried = 0;
   bool single = false;  // as in closure
   while (search.take_forced()) {
     const std::vector<int> asked = search.asked();
@@ -620,7 +647,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
       search.out_of_time();
       break;
     }
-    const Step step = attempt(asked, premise, deadline, seeded, single, search.out().lps);
+    const Step step = attempt(asked, premise, deadline, seeds_tried, 1, single, search.out().lps);
     if (step.kind == Step::Kind::model) {
       search.refuted(step.positive, step.model);
     } else if (step.kind == Step::Kind::certificate) {

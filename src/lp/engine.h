@@ -8,7 +8,9 @@
 // elementary imset (its value <m,u_e>). A question fixes the premise rows to
 // 0 and maximises the sum of the rows asked about, each bounded by 1; GLPK's
 // floating simplex solves it, each question from the standard basis and
-// each LP within it warm-started from the one before. The
+// each LP within it warm-started from the one before. Before any LP, sums
+// of convex functions of |S ∩ T| that vanish on the premises refute what
+// they can. The
 // floating solution only proposes: a positive optimum is turned into an
 // integer model, a zero one into an integer certificate from the duals, and
 // either is checked exactly (check.h) before it is believed. If neither
@@ -52,7 +54,7 @@ struct JointCertificate {
 // the final basis solved in rationals, GLPK's rational simplex.
 struct Stats {
   long lps = 0;            // floating simplex runs
-  long models_seeded = 0;  // models of up-set indicators, found before any LP
+  long models_seeded = 0;  // models summed from convex functions of |S ∩ T|, found before any LP
   long models_float = 0;   // models read from a floating optimum that checked
   long certificates_float = 0;
   long floating_failed = 0;  // optima whose floating proposals both failed their checks
@@ -146,11 +148,12 @@ class Engine {
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
              Deadline deadline);
-  // The next answer to `asked`: the model of up-set indicators the first
-  // time, if it refutes anything, else an LP over all of `asked` (or its
-  // first row alone, when `single`), counted in `lps`.
-  Step attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline, bool& seeded,
-               bool single, long& lps);
+  // The next answer to `asked`: the seeded model of the next of the
+  // `seed_stages` stages not yet tried that refutes anything, else an LP
+  // over all of `asked` (or its first row alone, when `single`), counted
+  // in `lps`.
+  Step attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline, int& seeds_tried,
+               int seed_stages, bool single, long& lps);
   // The floating simplex within the deadline; whether it reached an optimum.
   bool run_simplex(Deadline deadline);
   // A checked model or certificate from the optimum, by the exact routes
@@ -164,9 +167,10 @@ class Engine {
   // Integers proportional to the model's values on the columns.
   bool model_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
                            const std::vector<char>& premise, Step& step);
-  // The model of indicator functions of up-sets (no LP); false if it
-  // refutes nothing asked.
-  bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // The model summed from the convex functions of |S ∩ T| of a stage
+  // (0: the up-set indicators; 1: the others) that vanish on the
+  // premises, with no LP; false if it refutes nothing asked.
+  bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, int stage, Step& step);
   bool accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   // Integers proportional to the row duals, then the columns' reduced
