@@ -370,14 +370,29 @@ bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& 
 }
 
 bool Engine::accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
-  // Exactly: supermodular, zero on the premises.
+  // Exactly: supermodular, zero on the premises. Models are mostly small:
+  // when every value is below 2^60 in size, a product (four of them added)
+  // is exact in 64 bits, and GMP is needed only past that.
+  constexpr long small = 1L << 60;
+  const bool fits = std::ranges::all_of(m, [](const Integer& v) { return v.fits_slong_p() && abs(v) < small; });
+  std::vector<long> values;
+  if (fits) {
+    values.reserve(m.size());
+    for (const Integer& v : m) values.push_back(v.get_si());
+  }
+  const auto sign = [&](int e) {
+    const ci::Statement& u = ground_.elementary(e);
+    if (!fits) return sgn(product(m, u));
+    const long p = values[u.a | u.b | u.c] + values[u.c] - values[u.a | u.c] - values[u.b | u.c];
+    return p > 0 ? 1 : p < 0 ? -1 : 0;
+  };
   for (int e = 0; e < ground_.elementary_count(); ++e) {
-    const int sign = sgn(product(m, ground_.elementary(e)));
-    if (sign < 0 || (sign != 0 && premise[static_cast<std::size_t>(e)])) return false;
+    const int s = sign(e);
+    if (s < 0 || (s != 0 && premise[static_cast<std::size_t>(e)])) return false;
   }
   std::vector<int> positive;
   for (int e : asked) {
-    if (sgn(product(m, ground_.elementary(e))) > 0) positive.push_back(e);
+    if (sign(e) > 0) positive.push_back(e);
   }
   if (positive.empty()) return false;
   step.kind = Step::Kind::model;
