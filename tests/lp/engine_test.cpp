@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <stdexcept>
 #include <vector>
 
@@ -130,6 +131,36 @@ TEST(ExactSystem, SolvesInRationalsAndFindsSingularity) {
   // The third row made the sum of the first two: no unique solution.
   const std::vector<SparseRow> singular{rows[0], rows[1], {{0, 3}, {1, 4}, {2, 1}}};
   EXPECT_FALSE(solve_exactly(singular, b));
+}
+
+TEST(Engine, DeadlineAlreadyPastLeavesEverythingOpenUndecided) {
+  Engine engine(6);
+  const std::vector<Statement> premises{st(bit(0), bit(1)), st(bit(2), bit(3), bit(4) | bit(5))};
+  // The first is decided without any LP (its one part is a premise): a
+  // past deadline does not hide it. The others would need the engine.
+  const std::vector<Statement> failing{st(bit(0), bit(1)), st(bit(0), bit(5), bit(1)), st(bit(2) | bit(4), bit(3))};
+  const Deadline past = Clock::now() - std::chrono::seconds(1);
+  const Structural answer = engine.structural(premises, failing, past);
+  EXPECT_EQ(answer.verdict, Verdict::implied);
+  EXPECT_EQ(answer.forced, (std::vector<std::size_t>{0}));
+  EXPECT_EQ(answer.undecided, (std::vector<std::size_t>{1, 2}));
+  EXPECT_FALSE(answer.witness);
+  const std::vector<Statement> open{failing[1], failing[2]};
+  const Structural none = engine.structural(premises, open, past);
+  EXPECT_EQ(none.verdict, Verdict::undecided);
+  EXPECT_TRUE(none.forced.empty());
+  EXPECT_EQ(none.undecided, (std::vector<std::size_t>{0, 1}));
+  EXPECT_FALSE(none.witness);
+
+  const Closure closure = engine.closure(premises, past);
+  EXPECT_TRUE(closure.timed_out);
+  EXPECT_TRUE(closure.models.empty());
+  EXPECT_TRUE(closure.proofs.empty());
+  const Ground& ground = engine.ground();
+  for (int e = 0; e < ground.elementary_count(); ++e) {
+    const bool premise = ground.elementary(e) == premises[0] || ground.elementary(e) == premises[1];
+    EXPECT_EQ(closure.fate[static_cast<std::size_t>(e)], premise ? Closure::Fate::premise : Closure::Fate::undecided);
+  }
 }
 
 TEST(Engine, RefusesGroundSetsOutsideItsRange) {
