@@ -4,8 +4,9 @@
 // imset u). Premises H imply an elementary t when every such m with
 // <m,u_h> = 0 on H has <m,u_t> = 0.
 //
-// One LP per N: a column per subset of two or more elements, a row per
-// elementary imset (its value <m,u_e>). A question fixes the premise rows to
+// One LP per N: a column per subset of two or more elements (m >= 0 there,
+// as for every standardised supermodular function), a row per elementary
+// imset (its value <m,u_e>). A question fixes the premise rows to
 // 0 and maximises the sum of the rows asked about, each bounded by 1; GLPK's
 // floating simplex solves it, each question from the standard basis and
 // each LP within it warm-started from the one before. Before any LP, sums
@@ -141,9 +142,7 @@ class Engine {
     JointCertificate certificate;  // kind certificate
   };
   std::vector<char> premise_rows(std::span<const ci::Statement> premises) const;
-  // Fixes the premise rows to 0; the columns free or, for the closure,
-  // bounded below by 0.
-  void set_premises(const std::vector<char>& premise, bool columns_at_least_zero);
+  void set_premises(const std::vector<char>& premise);
   // Maximise Σ <m,u_e> over e in `asked` (none a premise), each at most 1;
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
