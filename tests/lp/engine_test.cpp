@@ -133,6 +133,25 @@ TEST(ExactSystem, SolvesInRationalsAndFindsSingularity) {
   EXPECT_FALSE(solve_exactly(singular, b));
 }
 
+TEST(Engine, ConvexSeedRefutesWhatNoUpSetCanWithoutAnLp) {
+  // Under 0 ⊥ 1 | 2 the only up-set indicator positive on 0,1|∅ ([{0,1} ⊆
+  // S]) is positive on the premise too; max(0, |S| − 1) is zero on it and
+  // positive on 0,1|∅. Every other statement has an up-set of its own, so
+  // the closure is decided by the two seeded models alone.
+  Engine engine(4);
+  const std::vector<Statement> premises{st(bit(0), bit(1), bit(2))};
+  const Closure closure = engine.closure(premises);
+  EXPECT_EQ(closure.lps, 0);
+  EXPECT_EQ(closure.models.size(), 2U);
+  const int marginal = engine.ground().index(bit(0) | bit(1), 0);
+  ASSERT_NE(closure.witness(marginal), nullptr);
+  EXPECT_TRUE(check_model(4, *closure.witness(marginal), premises, std::vector<Statement>{st(bit(0), bit(1))}));
+  for (int e = 0; e < engine.ground().elementary_count(); ++e) {
+    if (engine.ground().elementary(e) == premises[0]) continue;
+    EXPECT_EQ(closure.fate[static_cast<std::size_t>(e)], Closure::Fate::refuted) << e;
+  }
+}
+
 TEST(Engine, DeadlineAlreadyPastLeavesEverythingOpenUndecided) {
   Engine engine(6);
   const std::vector<Statement> premises{st(bit(0), bit(1)), st(bit(2), bit(3), bit(4) | bit(5))};
