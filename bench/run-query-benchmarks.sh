@@ -8,21 +8,26 @@
 #   - against exact LP: the in-process time per query of imset-query's
 #     answer and of deciding the same structural answer by exact LP (GLPK,
 #     one LP per "-" statement), on the first queries of the same list;
-#   - peak RSS of the whole-program run.
+#   - peak RSS of the whole-program run;
+#   - with --lp, the LP engine (bench/lp_bench.cpp) side by side with
+#     GLPK's glpsol on the same LPs: the whole program's closure at six
+#     variables, closures at eight, one statement needing an LP at ten.
 #
-# Usage: bench/run-query-benchmarks.sh [--runs N] [--queries N] [--lp-queries N]
+# Usage: bench/run-query-benchmarks.sh [--runs N] [--queries N] [--lp-queries N] [--lp]
 # Environment: IMSET_BENCH_BUILD (build directory, default build/bench).
 set -euo pipefail
 
 runs=5
 queries=100000
 lp_queries=300
+lp_engine=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --runs) runs=$2; shift 2 ;;
     --queries) queries=$2; shift 2 ;;
     --lp-queries) lp_queries=$2; shift 2 ;;
-    *) echo "usage: $0 [--runs N] [--queries N] [--lp-queries N]" >&2; exit 2 ;;
+    --lp) lp_engine=1; shift ;;
+    *) echo "usage: $0 [--runs N] [--queries N] [--lp-queries N] [--lp]" >&2; exit 2 ;;
   esac
 done
 
@@ -35,9 +40,14 @@ die() { say "run-query-benchmarks: $*"; exit 1; }
 
 say "== building (Release) in $build"
 mkdir -p "$build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMSET_BUILD_BENCH=ON -DIMSET_BUILD_TESTS=OFF \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIMSET_BUILD_BENCH=ON -DIMSET_BUILD_TESTS=OFF -DIMSET_STATIC_CXX_RUNTIME=ON \
   -DIMSET_BUILD_RAYS=OFF >"$build.configure.log" 2>&1 || { cat "$build.configure.log" >&2; die "configure failed"; }
-cmake --build "$build" -j2 --target imset-query query_bench >&2
+targets=(imset-query query_bench)
+if [ "$lp_engine" = 1 ]; then
+  glpsol=$(command -v glpsol) || die "--lp needs glpsol (Debian package glpk-utils)"
+  targets+=(lp_bench)
+fi
+cmake --build "$build" -j2 --target "${targets[@]}" >&2
 [ -x "$build/bench/query_bench" ] || die "query_bench was not built: is libglpk-dev installed?"
 program=$build/imset-query
 
@@ -89,3 +99,15 @@ echo "| in-process answer with every implied statement, per query | - | $(value 
 echo "| exact LP, one per - statement, per query ($(value lp_queries) queries, $(value lp_count) LPs, $(value lp_disagreements) disagreements) | - | $lp_us µs | |"
 echo "| exact LP / imset-query, per query | at least 100 | ${ratio}x | $(met "$ratio >= 100") |"
 echo "| peak RSS, $queries-query run | under 64 MB | $rss_kb KB | $(met "$rss_kb < 65536") |"
+
+if [ "$lp_engine" = 1 ]; then
+  say "== the LP engine against glpsol"
+  "$build/bench/lp_bench" --glpsol "$glpsol" --query-program "$program" --runs "$((2 * runs + 1))" >"$work/lp"
+  echo
+  echo "The LP engine (lp_bench; glpsol's runs interleaved with the engine's, medians):"
+  echo
+  echo '```'
+  sed '/^$/,$d' "$work/lp"
+  echo '```'
+  sed -n '/^$/,$p' "$work/lp"
+fi

@@ -6,6 +6,7 @@
 #include <bit>
 #include <stdexcept>
 
+#include "lp/exact_system.h"
 #include "lp/rational.h"
 
 namespace imset::lp {
@@ -72,7 +73,11 @@ Engine::Engine(int n) : ground_(n), lp_(std::make_unique<Lp>()) {
   const int columns = static_cast<int>(subset_of_column_.size()) - 1;
   glp_add_rows(p, rows);
   glp_add_cols(p, columns);
-  for (int j = 1; j <= columns; ++j) glp_set_col_bnds(p, j, GLP_FR, 0.0, 0.0);
+  // A standardised supermodular m is nondecreasing (m(S ∪ i) − m(S) >=
+  // m(i) − m(∅) = 0), so m >= 0 cuts nothing off; as bounds it spares the
+  // simplex the pivots that bring free columns into the basis one by one
+  // (a closure's LPs take three to four times fewer).
+  for (int j = 1; j <= columns; ++j) glp_set_col_bnds(p, j, GLP_LO, 0.0, 0.0);
   std::vector<int> ia{0};
   std::vector<int> ja{0};
   std::vector<double> ar{0.0};
@@ -130,7 +135,7 @@ Engine::Step Engine::solve(const std::vector<int>& asked, const std::vector<int>
   }
   Step step;
   if (run_simplex(deadline)) read_optimum(asked, report, premise, step);
-  if (step.kind == Step::Kind::undecided) ++stats_.undecided;
+  if (step.kind == Step::Kind::undecided) ++stats_.unanswered_lps;
   for (int e : asked) glp_set_row_bnds(p, e + 1, GLP_LO, 0.0, 0.0);
   return step;
 }
@@ -168,26 +173,128 @@ void Engine::read_optimum(const std::vector<int>& asked, const std::vector<int>&
   if (read) {
     ++(step.kind == Step::Kind::model ? stats_.models_float : stats_.certificates_float);
   } else {
-    // The rational simplex, from the basis the floating one ended in.
-    ++stats_.exact_runs;
-    if (glp_exact(p, &lp_->current) == 0 && glp_get_status(p) == GLP_OPT &&
-        (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step))) {
-      ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+    ++stats_.floating_failed;
+    if (!skip_basis_ && read_basis(asked, report, premise, step)) {
+      ++(step.kind == Step::Kind::model ? stats_.models_basis : stats_.certificates_basis);
+    } else {
+      // The rational simplex, from the basis the floating one ended in.
+      // Its solution is read back through doubles, so it answers when the
+      // basis was not optimal but the optimum's fractions are simple.
+      ++stats_.exact_runs;
+      if (glp_exact(p, &lp_->current) == 0 && glp_get_status(p) == GLP_OPT &&
+          (glp_get_obj_val(p) != 0.0 ? read_model(report, premise, step) : read_certificate(asked, premise, step))) {
+        ++(step.kind == Step::Kind::model ? stats_.models_exact : stats_.certificates_exact);
+      }
     }
   }
   stats_.certify_seconds += seconds_since(start);
 }
 
-Engine::Step Engine::attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline,
-                             bool& seeded, bool single, long& lps) {
-  Step step;
-  if (!seeded && seed_model(asked, premise, step)) {
-    ++stats_.models_seeded;
-  } else {
-    step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
-    ++lps;
+bool Engine::read_basis(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+                        Step& step) {
+  // In a basis every nonbasic variable sits at a bound: a nonbasic column
+  // (m of a subset) at 0, a nonbasic row at 0 or, an asked row at its
+  // upper bound, at 1. The basic columns are then fixed by
+  // the nonbasic rows alone: a square system, one row per nonbasic row,
+  // much smaller than the whole basis (the basic rows only follow). Its
+  // transpose, with the objective on the basic columns, gives the duals of
+  // the nonbasic rows; those of basic rows are 0.
+  ++stats_.basis_solves;
+  glp_prob* p = lp_->problem;
+  const std::size_t columns = subset_of_column_.size() - 1;
+  std::vector<int> position(columns + 1, -1);  // column -> its place among the basic ones
+  std::vector<int> basic_columns;
+  for (std::size_t j = 1; j <= columns; ++j) {
+    if (glp_get_col_stat(p, static_cast<int>(j)) != GLP_BS) continue;
+    position[j] = static_cast<int>(basic_columns.size());
+    basic_columns.push_back(static_cast<int>(j));
   }
-  seeded = true;
+  std::vector<int> active_rows;  // elementary indices
+  std::vector<mpq_class> bounds;
+  for (int e = 0; e < ground_.elementary_count(); ++e) {
+    const int status = glp_get_row_stat(p, e + 1);
+    if (status == GLP_BS) continue;
+    active_rows.push_back(e);
+    bounds.emplace_back(status == GLP_NU ? 1 : 0);
+  }
+  if (active_rows.size() != basic_columns.size()) return false;
+  std::vector<SparseRow> system(active_rows.size());
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    // The four sets of u(a,b|K) are distinct; sets of fewer than two
+    // elements have no column (m is 0 there).
+    const ci::Statement& u = ground_.elementary(active_rows[r]);
+    const ci::Mask sets[4] = {u.a | u.b | u.c, u.c, u.a | u.c, u.b | u.c};
+    const long signs[4] = {1, 1, -1, -1};
+    for (int i = 0; i < 4; ++i) {
+      const int at = position[static_cast<std::size_t>(column_of_[sets[i]])];
+      if (column_of_[sets[i]] != 0 && at >= 0) system[r].emplace_back(at, signs[i]);
+    }
+  }
+  const auto primal = solve_exactly(system, bounds);
+  if (!primal) return false;
+
+  // The model: the basic columns' values over their common denominator.
+  std::vector<Integer> scaled_model(columns, 0);
+  Integer denominator = 1;
+  for (const mpq_class& v : *primal) {
+    mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), v.get_den_mpz_t());
+  }
+  mpq_class objective = 0;
+  std::vector<long> costs(static_cast<std::size_t>(ground_.subset_count()), 0);
+  for (int e : asked) add_imset(costs, ground_.elementary(e), 1L);
+  for (std::size_t q = 0; q < basic_columns.size(); ++q) {
+    const mpq_class& v = (*primal)[q];
+    scaled_model[static_cast<std::size_t>(basic_columns[q]) - 1] = denominator / v.get_den() * v.get_num();
+    objective += v * costs[subset_of_column_[static_cast<std::size_t>(basic_columns[q])]];
+  }
+  if (objective > 0 && model_from_integers(scaled_model, report, premise, step)) return true;
+
+  // The certificate: the duals over their common denominator, the
+  // objective's 1 last.
+  std::vector<mpq_class> basic_costs(basic_columns.size());
+  for (std::size_t q = 0; q < basic_columns.size(); ++q) {
+    basic_costs[q] = costs[subset_of_column_[static_cast<std::size_t>(basic_columns[q])]];
+  }
+  const auto duals = solve_exactly(transposed(system), basic_costs);
+  if (!duals) return false;
+  // The reduced costs of the columns, d_S = c_S − Σ_e λ_e u_e(S): 0 on
+  // the basic ones by construction.
+  std::vector<mpq_class> reduced(static_cast<std::size_t>(ground_.subset_count()));
+  for (std::size_t s = 0; s < reduced.size(); ++s) reduced[s] = costs[s];
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    add_imset(reduced, ground_.elementary(active_rows[r]), -(*duals)[r]);
+  }
+  denominator = 1;
+  for (const mpq_class& v : *duals) mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), v.get_den_mpz_t());
+  for (std::size_t j = 1; j <= columns; ++j) {
+    mpz_lcm(denominator.get_mpz_t(), denominator.get_mpz_t(), reduced[subset_of_column_[j]].get_den_mpz_t());
+  }
+  const auto rows = static_cast<std::size_t>(ground_.elementary_count());
+  std::vector<Integer> scaled_duals(rows + columns + 1, 0);
+  for (std::size_t r = 0; r < active_rows.size(); ++r) {
+    const mpq_class& v = (*duals)[r];
+    scaled_duals[static_cast<std::size_t>(active_rows[r])] = denominator / v.get_den() * v.get_num();
+  }
+  for (std::size_t j = 1; j <= columns; ++j) {
+    const mpq_class& v = reduced[subset_of_column_[j]];
+    scaled_duals[rows + j - 1] = denominator / v.get_den() * v.get_num();
+  }
+  scaled_duals.back() = denominator;
+  return certificate_from_integers(scaled_duals, asked, premise, step) ||
+         (objective <= 0 && model_from_integers(scaled_model, report, premise, step));
+}
+
+Engine::Step Engine::attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline,
+                             int& seeds_tried, int seed_stages, bool single, long& lps) {
+  Step step;
+  while (seeds_tried < seed_stages) {
+    if (seed_model(asked, premise, seeds_tried++, step)) {
+      ++stats_.models_seeded;
+      return step;
+    }
+  }
+  step = solve(single ? std::vector<int>{asked.front()} : asked, asked, premise, deadline);
+  ++lps;
   return step;
 }
 
@@ -197,36 +304,63 @@ bool Engine::read_model(const std::vector<int>& asked, const std::vector<char>& 
   std::vector<double> x(columns);
   for (std::size_t j = 1; j <= columns; ++j) x[j - 1] = glp_get_col_prim(p, static_cast<int>(j));
   std::vector<Integer> scaled;
-  if (!integers_from_doubles(x, scaled)) return false;
+  return integers_from_doubles(x, scaled) && model_from_integers(scaled, asked, premise, step);
+}
+
+bool Engine::model_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                 const std::vector<char>& premise, Step& step) {
+  // Any positive multiple of a model is one: the smallest is kept.
   Integer divisor = 0;
   for (const Integer& v : scaled) mpz_gcd(divisor.get_mpz_t(), divisor.get_mpz_t(), v.get_mpz_t());
   if (divisor == 0) return false;
   Values m(static_cast<std::size_t>(ground_.subset_count()));
-  for (std::size_t j = 1; j <= columns; ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
+  for (std::size_t j = 1; j < subset_of_column_.size(); ++j) m[subset_of_column_[j]] = scaled[j - 1] / divisor;
   return accept_model(std::move(m), asked, premise, step);
 }
 
-bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
-  // m_T(S) = [T ⊆ S] is supermodular, and <m_T, u(a,b|K)> = 1 exactly when
-  // {a,b} ⊆ T ⊆ abK, else 0. The sum of those zero on every premise part
-  // is a model refuting every statement one of them is positive on,
-  // without an LP; with few premises that is most statements.
-  std::vector<std::pair<ci::Mask, ci::Mask>> parts;  // (ab, abK) of each premise part
+bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& premise, int stage, Step& step) {
+  // For T with |T| >= 2 and 1 <= j < |T|, m(S) = max(0, |S ∩ T| − j) is a
+  // convex function of a modular one, so supermodular, and 0 on sets of
+  // one element. Its product with u(a,b|K) is the second difference at
+  // |K ∩ T|: 1 when a, b ∈ T and |K ∩ T| = j − 1, else 0. The sum of those
+  // zero on every premise part is a model refuting every statement one of
+  // them is positive on, without an LP. Stage 0 takes j = |T| − 1, the
+  // indicators [T ⊆ S] of up-sets (positive exactly when {a,b} ⊆ T ⊆ abK);
+  // stage 1 the smaller j.
+  const int n = ground_.n();
+  const auto subsets = static_cast<std::size_t>(ground_.subset_count());
+  std::vector<unsigned> excluded(subsets, 0);  // by T: bit j when a premise part rules (T, j) out
   for (int e = 0; e < ground_.elementary_count(); ++e) {
     if (!premise[static_cast<std::size_t>(e)]) continue;
     const ci::Statement& u = ground_.elementary(e);
-    parts.emplace_back(u.a | u.b, u.elements());
+    const ci::Mask ab = u.a | u.b;
+    const ci::Mask rest = ground_.all() & ~ab;
+    for (ci::Mask extra = rest;; extra = (extra - 1) & rest) {
+      excluded[ab | extra] |= 1U << (std::popcount(u.c & extra) + 1);
+      if (extra == 0) break;
+    }
   }
-  const auto subsets = static_cast<ci::Mask>(ground_.subset_count());
+  // By T, the convex function of |S ∩ T| it adds (its values at 0..n).
   std::vector<long> sum(subsets, 0);
+  std::vector<long> by_count(static_cast<std::size_t>(n) + 1);
   bool any = false;
   for (ci::Mask t = 0; t < subsets; ++t) {
-    if (std::popcount(t) < 2) continue;
-    const bool zero = std::none_of(parts.begin(), parts.end(),
-                                   [t](const auto& part) { return (part.first & ~t) == 0 && (t & ~part.second) == 0; });
-    if (!zero) continue;
+    const int size = std::popcount(t);
+    if (size < 2) continue;
+    std::fill(by_count.begin(), by_count.end(), 0L);
+    bool used = false;
+    for (int j = stage == 0 ? size - 1 : 1; j <= (stage == 0 ? size - 1 : size - 2); ++j) {
+      if ((excluded[t] >> j & 1U) != 0) continue;
+      used = true;
+      for (int c = j + 1; c <= size; ++c) by_count[static_cast<std::size_t>(c)] += c - j;
+    }
+    if (!used) continue;
     any = true;
-    for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];
+    if (stage == 0) {
+      for (ci::Mask s = t; s < subsets; s = (s + 1) | t) ++sum[s];  // the supersets of T
+    } else {
+      for (ci::Mask s = 0; s < subsets; ++s) sum[s] += by_count[static_cast<std::size_t>(std::popcount(s & t))];
+    }
   }
   if (!any) return false;
   Values m(sum.begin(), sum.end());
@@ -234,14 +368,29 @@ bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& 
 }
 
 bool Engine::accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
-  // Exactly: supermodular, zero on the premises.
+  // Exactly: supermodular, zero on the premises. Models are mostly small:
+  // when every value is below 2^60 in size, a product (four of them added)
+  // is exact in 64 bits, and GMP is needed only past that.
+  constexpr long small = 1L << 60;
+  const bool fits = std::ranges::all_of(m, [](const Integer& v) { return v.fits_slong_p() && abs(v) < small; });
+  std::vector<long> values;
+  if (fits) {
+    values.reserve(m.size());
+    for (const Integer& v : m) values.push_back(v.get_si());
+  }
+  const auto sign = [&](int e) {
+    const ci::Statement& u = ground_.elementary(e);
+    if (!fits) return sgn(product(m, u));
+    const long p = values[u.a | u.b | u.c] + values[u.c] - values[u.a | u.c] - values[u.b | u.c];
+    return p > 0 ? 1 : p < 0 ? -1 : 0;
+  };
   for (int e = 0; e < ground_.elementary_count(); ++e) {
-    const int sign = sgn(product(m, ground_.elementary(e)));
-    if (sign < 0 || (sign != 0 && premise[static_cast<std::size_t>(e)])) return false;
+    const int s = sign(e);
+    if (s < 0 || (s != 0 && premise[static_cast<std::size_t>(e)])) return false;
   }
   std::vector<int> positive;
   for (int e : asked) {
-    if (sgn(product(m, ground_.elementary(e))) > 0) positive.push_back(e);
+    if (sign(e) > 0) positive.push_back(e);
   }
   if (positive.empty()) return false;
   step.kind = Step::Kind::model;
@@ -252,16 +401,47 @@ bool Engine::accept_model(Values m, const std::vector<int>& asked, const std::ve
 
 bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step) {
   // At the optimum the objective Σ_asked u_e equals Σ_e λ_e u_e on the
-  // columns (λ the row duals, <= 0 on rows at their lower bound): so
-  // Σ_asked (1 − λ_e) u_e + Σ_others (−λ_e) u_e = Σ_premises λ_h u_h.
+  // columns (λ the row duals, <= 0 on rows at their lower bound), up to the
+  // columns' reduced costs: so Σ_asked (1 − λ_e) u_e + Σ_others (−λ_e) u_e
+  // = Σ_premises λ_h u_h, with the terms certificate_from_integers adds.
   glp_prob* p = lp_->problem;
   const int rows = ground_.elementary_count();
-  std::vector<double> duals(static_cast<std::size_t>(rows) + 1);
+  const int columns = static_cast<int>(subset_of_column_.size()) - 1;
+  std::vector<double> duals(static_cast<std::size_t>(rows + columns) + 1);
   for (int e = 0; e < rows; ++e) duals[static_cast<std::size_t>(e)] = glp_get_row_dual(p, e + 1);
+  for (int j = 1; j <= columns; ++j) duals[static_cast<std::size_t>(rows + j - 1)] = glp_get_col_dual(p, j);
   duals.back() = 1.0;
   std::vector<Integer> scaled;
-  if (!integers_from_doubles(duals, scaled)) return false;
+  return integers_from_doubles(duals, scaled) && certificate_from_integers(scaled, asked, premise, step);
+}
+
+bool Engine::certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                       const std::vector<char>& premise, Step& step) {
+  // On the columns, objective = Σ_e λ_e u_e + Σ_S d_S δ_S, with d_S <= 0
+  // the reduced cost of a column at its bound 0 (0 for a free or basic
+  // one). On standardised functions δ_S (the value at S) is a sum of
+  // elementary imsets along a chain s1 < ... < sk of S:
+  //   m(S) = Σ_{i<j} <m, u(s_i, s_j | s_1..s_{i−1})>,
+  // so each −d_S δ_S joins the identity as nonnegative elementary terms.
+  const int rows = ground_.elementary_count();
+  const auto columns = subset_of_column_.size() - 1;
   const Integer& one = scaled.back();
+  std::vector<Integer> extra(static_cast<std::size_t>(rows));
+  for (std::size_t j = 1; j <= columns; ++j) {
+    const Integer& d = scaled[static_cast<std::size_t>(rows) + j - 1];
+    if (d == 0) continue;
+    if (d > 0) return false;
+    const ci::Mask set = subset_of_column_[j];
+    for (ci::Mask later = set; later != 0; later &= later - 1) {
+      const ci::Mask sj = later & (0U - later);
+      ci::Mask before = 0;
+      for (ci::Mask earlier = set & (sj - 1); earlier != 0; earlier &= earlier - 1) {
+        const ci::Mask si = earlier & (0U - earlier);
+        extra[static_cast<std::size_t>(ground_.index(si | sj, before))] -= d;
+        before |= si;
+      }
+    }
+  }
   std::vector<char> is_asked(static_cast<std::size_t>(rows), 0);
   for (int e : asked) is_asked[static_cast<std::size_t>(e)] = 1;
   JointCertificate certificate;
@@ -270,17 +450,20 @@ bool Engine::read_certificate(const std::vector<int>& asked, const std::vector<c
     const auto i = static_cast<std::size_t>(e);
     const ci::Statement& u = ground_.elementary(e);
     if (premise[i]) {
-      if (scaled[i] != 0) certificate.y.push_back(Term{u, scaled[i]});
-      add_imset(sum, u, -scaled[i]);
+      Integer y = scaled[i] - extra[i];
+      if (y != 0) certificate.y.push_back(Term{u, y});
+      add_imset(sum, u, -y);
     } else if (is_asked[i]) {
-      Integer k = one - scaled[i];
+      Integer k = one - scaled[i] + extra[i];
       if (k < 1) return false;
       add_imset(sum, u, k);
       certificate.targets.push_back(Term{u, std::move(k)});
-    } else if (scaled[i] != 0) {
-      if (scaled[i] > 0) return false;
-      certificate.z.push_back(Term{u, -scaled[i]});
-      add_imset(sum, u, -scaled[i]);
+    } else {
+      Integer z = extra[i] - scaled[i];
+      if (z == 0) continue;
+      if (z < 0) return false;
+      add_imset(sum, u, z);
+      certificate.z.push_back(Term{u, std::move(z)});
     }
   }
   if (std::any_of(sum.begin(), sum.end(), [](const Integer& v) { return v != 0; })) return false;
@@ -304,7 +487,12 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       asked.push_back(e);
     }
   }
-  bool seeded = false;
+  // Both seed stages: the closure asks about every statement, and the
+  // second refutes most of what the up-sets leave for far less than an LP.
+  // (structural keeps to the first: its goals do not need more, and the
+  // witnesses it prints stay those it gave before.)
+  int seeds_tried = 0;
+  const int seed_stages = 2;
   // After a joint question fails its checks, one statement at a time: its
   // optimum is an extreme ray, with smaller denominators.
   bool single = false;
@@ -313,7 +501,7 @@ Closure Engine::closure(std::span<const ci::Statement> premises, Deadline deadli
       c.timed_out = true;
       break;
     }
-    Step step = attempt(asked, premise, deadline, seeded, single, c.lps);
+    Step step = attempt(asked, premise, deadline, seeds_tried, seed_stages, single, c.lps);
     if (step.kind == Step::Kind::model) {
       for (int e : step.positive) {
         c.fate[static_cast<std::size_t>(e)] = Closure::Fate::refuted;
@@ -463,7 +651,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
   const std::vector<char> premise = premise_rows(premises);
   set_premises(premise);
   StructuralSearch search(ground_, failing, premise);
-  bool seeded = false;
+  int seeds_tried = 0;
   bool single = false;  // as in closure
   while (search.take_forced()) {
     const std::vector<int> asked = search.asked();
@@ -471,7 +659,7 @@ Structural Engine::structural(std::span<const ci::Statement> premises, std::span
       search.out_of_time();
       break;
     }
-    const Step step = attempt(asked, premise, deadline, seeded, single, search.out().lps);
+    const Step step = attempt(asked, premise, deadline, seeds_tried, 1, single, search.out().lps);
     if (step.kind == Step::Kind::model) {
       search.refuted(step.positive, step.model);
     } else if (step.kind == Step::Kind::certificate) {

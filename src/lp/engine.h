@@ -4,16 +4,22 @@
 // imset u). Premises H imply an elementary t when every such m with
 // <m,u_h> = 0 on H has <m,u_t> = 0.
 //
-// One LP per N: a column per subset of two or more elements, a row per
-// elementary imset (its value <m,u_e>). A question fixes the premise rows to
+// One LP per N: a column per subset of two or more elements (m >= 0 there,
+// as for every standardised supermodular function), a row per elementary
+// imset (its value <m,u_e>). A question fixes the premise rows to
 // 0 and maximises the sum of the rows asked about, each bounded by 1; GLPK's
 // floating simplex solves it, each question from the standard basis and
-// each LP within it warm-started from the one before. The
+// each LP within it warm-started from the one before. Before any LP, sums
+// of convex functions of |S ∩ T| that vanish on the premises refute what
+// they can. The
 // floating solution only proposes: a positive optimum is turned into an
 // integer model, a zero one into an integer certificate from the duals, and
 // either is checked exactly (check.h) before it is believed. If neither
-// checks, GLPK's rational simplex is run from the same basis and the
-// proposal read again; if that fails too the question is undecided.
+// checks (most often because the optimum's fractions are finer than a
+// double can be read back), the vertex of GLPK's final basis is solved
+// again in rationals and read exactly; if that fails its check too, GLPK's
+// rational simplex is run from the same basis; if that fails as well the
+// question is undecided.
 #pragma once
 
 #include <chrono>
@@ -43,18 +49,25 @@ struct JointCertificate {
   Certificate for_target(const ci::Statement& target) const;
 };
 
-// How the answers were obtained, summed over an engine's life.
+// How the answers were obtained, summed over an engine's life. Each LP
+// that reaches an optimum is answered by the first of three routes whose
+// answer passes its exact check: the floating solution read as fractions,
+// the final basis solved in rationals, GLPK's rational simplex.
 struct Stats {
   long lps = 0;            // floating simplex runs
-  long models_seeded = 0;  // models of up-set indicators, found before any LP
+  long models_seeded = 0;  // models summed from convex functions of |S ∩ T|, found before any LP
   long models_float = 0;   // models read from a floating optimum that checked
   long certificates_float = 0;
-  long exact_runs = 0;  // rational simplex runs, after a proposal failed its check
+  long floating_failed = 0;  // optima whose floating proposals both failed their checks
+  long basis_solves = 0;     // final bases solved in rationals, after that
+  long models_basis = 0;
+  long certificates_basis = 0;
+  long exact_runs = 0;  // rational simplex runs, after the basis's answers failed their checks too
   long models_exact = 0;
   long certificates_exact = 0;
-  long undecided = 0;  // neither route gave a checked answer
+  long unanswered_lps = 0;  // LPs that gave no checked answer: stopped short, or every route failed
   double simplex_seconds = 0;
-  double certify_seconds = 0;  // reading proposals and checking them
+  double certify_seconds = 0;  // reading proposals, solving bases, the rational simplex, the checks
 };
 
 // Every elementary statement's fate under some premises.
@@ -99,8 +112,10 @@ class Engine {
   // Solve with the dual simplex instead of the primal one.
   void use_dual_simplex(bool dual) { dual_ = dual; }
   // Pass over the floating proposals as if they had failed their checks,
-  // so that every answer comes from the rational simplex (to test it).
+  // so that every answer comes from the exact routes (to test them).
   void skip_floating_proposals(bool skip) { skip_floating_ = skip; }
+  // Pass over the exact basis solve too: the rational simplex alone.
+  void skip_basis_solve(bool skip) { skip_basis_ = skip; }
 
   // Every elementary statement implied by the premises, each with a
   // certificate, and a model for every other one: witnesses race proofs.
@@ -132,23 +147,35 @@ class Engine {
   // a model's positive rows are looked for among `report`.
   Step solve(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
              Deadline deadline);
-  // The next answer to `asked`: the model of up-set indicators the first
-  // time, if it refutes anything, else an LP over all of `asked` (or its
-  // first row alone, when `single`), counted in `lps`.
-  Step attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline, bool& seeded,
-               bool single, long& lps);
+  // The next answer to `asked`: the seeded model of the next of the
+  // `seed_stages` stages not yet tried that refutes anything, else an LP
+  // over all of `asked` (or its first row alone, when `single`), counted
+  // in `lps`.
+  Step attempt(const std::vector<int>& asked, const std::vector<char>& premise, Deadline deadline, int& seeds_tried,
+               int seed_stages, bool single, long& lps);
   // The floating simplex within the deadline; whether it reached an optimum.
   bool run_simplex(Deadline deadline);
-  // A checked model or certificate from the optimum, by the rational
-  // simplex when the floating one's proposals fail their checks.
+  // A checked model or certificate from the optimum, by the exact routes
+  // when the floating one's proposals fail their checks.
   void read_optimum(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
                     Step& step);
   bool read_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
-  // The model of indicator functions of up-sets (no LP); false if it
-  // refutes nothing asked.
-  bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // The model and certificate of the final basis, solved in rationals.
+  bool read_basis(const std::vector<int>& asked, const std::vector<int>& report, const std::vector<char>& premise,
+                  Step& step);
+  // Integers proportional to the model's values on the columns.
+  bool model_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                           const std::vector<char>& premise, Step& step);
+  // The model summed from the convex functions of |S ∩ T| of a stage
+  // (0: the up-set indicators; 1: the others) that vanish on the
+  // premises, with no LP; false if it refutes nothing asked.
+  bool seed_model(const std::vector<int>& asked, const std::vector<char>& premise, int stage, Step& step);
   bool accept_model(Values m, const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
   bool read_certificate(const std::vector<int>& asked, const std::vector<char>& premise, Step& step);
+  // Integers proportional to the row duals, then the columns' reduced
+  // costs, with the objective's scale (the dual's 1) last.
+  bool certificate_from_integers(const std::vector<Integer>& scaled, const std::vector<int>& asked,
+                                 const std::vector<char>& premise, Step& step);
 
   Ground ground_;
   struct Lp;
@@ -158,6 +185,7 @@ class Engine {
   Stats stats_;
   bool dual_ = false;
   bool skip_floating_ = false;
+  bool skip_basis_ = false;
 };
 
 }  // namespace imset::lp

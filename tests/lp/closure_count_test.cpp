@@ -53,7 +53,7 @@ long count_closed_sets(int n) {
     }
     if (!found) break;
   }
-  EXPECT_EQ(engine.stats().undecided, 0);
+  EXPECT_EQ(engine.stats().unanswered_lps, 0);
   std::printf("n %d: %ld closed sets, %ld LPs\n", n, count, lps);
   return count;
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <stdexcept>
 #include <vector>
 
 #include "lp/check.h"
 #include "lp/engine.h"
+#include "lp/exact_system.h"
 
 namespace {
 
@@ -112,6 +114,72 @@ TEST(CheckCertificate, RejectsEachBrokenCondition) {
   EXPECT_FALSE(check_certificate(3, broken, premises, target));
   // Without the premise it leans on.
   EXPECT_FALSE(check_certificate(3, good, std::vector<Statement>{premises[0]}, target));
+}
+
+TEST(ExactSystem, SolvesInRationalsAndFindsSingularity) {
+  // 2x + y = 1, x + 3y + z = 0, −y + 3z = 2, each row's entries out of
+  // column order: x = 12/17, y = −7/17, z = 9/17, fractions no double holds.
+  const std::vector<SparseRow> rows{{{1, 1}, {0, 2}}, {{2, 1}, {0, 1}, {1, 3}}, {{2, 3}, {1, -1}}};
+  const std::vector<mpq_class> b{1, 0, 2};
+  const auto x = solve_exactly(rows, b);
+  ASSERT_TRUE(x);
+  EXPECT_EQ(*x, (std::vector<mpq_class>{mpq_class(12, 17), mpq_class(-7, 17), mpq_class(9, 17)}));
+  // The transpose: 2a + b = 0, a + 3b − c = 1, b + 3c = 0.
+  const auto y = solve_exactly(transposed(rows), std::vector<mpq_class>{0, 1, 0});
+  ASSERT_TRUE(y);
+  EXPECT_EQ(*y, (std::vector<mpq_class>{mpq_class(-3, 17), mpq_class(6, 17), mpq_class(-2, 17)}));
+  // The third row made the sum of the first two: no unique solution.
+  const std::vector<SparseRow> singular{rows[0], rows[1], {{0, 3}, {1, 4}, {2, 1}}};
+  EXPECT_FALSE(solve_exactly(singular, b));
+}
+
+TEST(Engine, ConvexSeedRefutesWhatNoUpSetCanWithoutAnLp) {
+  // Under 0 ⊥ 1 | 2 the only up-set indicator positive on 0,1|∅ ([{0,1} ⊆
+  // S]) is positive on the premise too; max(0, |S| − 1) is zero on it and
+  // positive on 0,1|∅. Every other statement has an up-set of its own, so
+  // the closure is decided by the two seeded models alone.
+  Engine engine(4);
+  const std::vector<Statement> premises{st(bit(0), bit(1), bit(2))};
+  const Closure closure = engine.closure(premises);
+  EXPECT_EQ(closure.lps, 0);
+  EXPECT_EQ(closure.models.size(), 2U);
+  const int marginal = engine.ground().index(bit(0) | bit(1), 0);
+  ASSERT_NE(closure.witness(marginal), nullptr);
+  EXPECT_TRUE(check_model(4, *closure.witness(marginal), premises, std::vector<Statement>{st(bit(0), bit(1))}));
+  for (int e = 0; e < engine.ground().elementary_count(); ++e) {
+    if (engine.ground().elementary(e) == premises[0]) continue;
+    EXPECT_EQ(closure.fate[static_cast<std::size_t>(e)], Closure::Fate::refuted) << e;
+  }
+}
+
+TEST(Engine, DeadlineAlreadyPastLeavesEverythingOpenUndecided) {
+  Engine engine(6);
+  const std::vector<Statement> premises{st(bit(0), bit(1)), st(bit(2), bit(3), bit(4) | bit(5))};
+  // The first is decided without any LP (its one part is a premise): a
+  // past deadline does not hide it. The others would need the engine.
+  const std::vector<Statement> failing{st(bit(0), bit(1)), st(bit(0), bit(5), bit(1)), st(bit(2) | bit(4), bit(3))};
+  const Deadline past = Clock::now() - std::chrono::seconds(1);
+  const Structural answer = engine.structural(premises, failing, past);
+  EXPECT_EQ(answer.verdict, Verdict::implied);
+  EXPECT_EQ(answer.forced, (std::vector<std::size_t>{0}));
+  EXPECT_EQ(answer.undecided, (std::vector<std::size_t>{1, 2}));
+  EXPECT_FALSE(answer.witness);
+  const std::vector<Statement> open{failing[1], failing[2]};
+  const Structural none = engine.structural(premises, open, past);
+  EXPECT_EQ(none.verdict, Verdict::undecided);
+  EXPECT_TRUE(none.forced.empty());
+  EXPECT_EQ(none.undecided, (std::vector<std::size_t>{0, 1}));
+  EXPECT_FALSE(none.witness);
+
+  const Closure closure = engine.closure(premises, past);
+  EXPECT_TRUE(closure.timed_out);
+  EXPECT_TRUE(closure.models.empty());
+  EXPECT_TRUE(closure.proofs.empty());
+  const Ground& ground = engine.ground();
+  for (int e = 0; e < ground.elementary_count(); ++e) {
+    const bool premise = ground.elementary(e) == premises[0] || ground.elementary(e) == premises[1];
+    EXPECT_EQ(closure.fate[static_cast<std::size_t>(e)], premise ? Closure::Fate::premise : Closure::Fate::undecided);
+  }
 }
 
 TEST(Engine, RefusesGroundSetsOutsideItsRange) {
