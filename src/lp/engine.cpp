@@ -12,6 +12,23 @@
 namespace imset::lp {
 namespace {
 
+// By T: bit j set when some premise part is positive on max(0, |S ∩ T| − j),
+// that is when a, b ∈ T and |K ∩ T| = j − 1 for one of its a,b|K.
+std::vector<unsigned> excluded_convex_seeds(const Ground& ground, const std::vector<char>& premise) {
+  std::vector<unsigned> excluded(static_cast<std::size_t>(ground.subset_count()), 0);
+  for (int e = 0; e < ground.elementary_count(); ++e) {
+    if (!premise[static_cast<std::size_t>(e)]) continue;
+    const ci::Statement& u = ground.elementary(e);
+    const ci::Mask ab = u.a | u.b;
+    const ci::Mask rest = ground.all() & ~ab;
+    for (ci::Mask extra = rest;; extra = (extra - 1) & rest) {
+      excluded[ab | extra] |= 1U << (std::popcount(u.c & extra) + 1);
+      if (extra == 0) break;
+    }
+  }
+  return excluded;
+}
+
 double seconds_since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 Certificate trivial_certificate(const ci::Statement& part) { return Certificate{part, 1, {}, {Term{part, 1}}}; }
@@ -329,17 +346,7 @@ bool Engine::seed_model(const std::vector<int>& asked, const std::vector<char>& 
   // stage 1 the smaller j.
   const int n = ground_.n();
   const auto subsets = static_cast<std::size_t>(ground_.subset_count());
-  std::vector<unsigned> excluded(subsets, 0);  // by T: bit j when a premise part rules (T, j) out
-  for (int e = 0; e < ground_.elementary_count(); ++e) {
-    if (!premise[static_cast<std::size_t>(e)]) continue;
-    const ci::Statement& u = ground_.elementary(e);
-    const ci::Mask ab = u.a | u.b;
-    const ci::Mask rest = ground_.all() & ~ab;
-    for (ci::Mask extra = rest;; extra = (extra - 1) & rest) {
-      excluded[ab | extra] |= 1U << (std::popcount(u.c & extra) + 1);
-      if (extra == 0) break;
-    }
-  }
+  const std::vector<unsigned> excluded = excluded_convex_seeds(ground_, premise);
   // By T, the convex function of |S ∩ T| it adds (its values at 0..n).
   std::vector<long> sum(subsets, 0);
   std::vector<long> by_count(static_cast<std::size_t>(n) + 1);
