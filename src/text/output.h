@@ -1,4 +1,5 @@
-// Buffered writing to one file descriptor, standard output in the programs.
+// Buffered writing to one file descriptor, standard output in the programs
+// (or into a string, for the web page's module, which hands the words on).
 // If the descriptor cannot be written (a full disk, a closed descriptor, a
 // reader gone away), the process says so in one line on standard error,
 // "<program>: cannot write to standard output", and ends with status 1:
