@@ -1,7 +1,7 @@
 // The Python module imset: imset-query's questions asked by a function
 // call. A thin layer over the same core: the query line is read by
-// parse_query_line, answered by an Answerer, checked by answer_realises
-// and written by json_answer, so every answer and message is the
+// parse_query_line, answered and checked by a Responder and written by
+// json_answer, as imset-query does, so every answer and message is the
 // program's.
 #include <dlfcn.h>
 #include <pybind11/pybind11.h>

@@ -10,12 +10,6 @@ lp::Engine& LpAnswerer::engine(int n) {
   return *engine;
 }
 
-long LpAnswerer::lp_count() const {
-  long count = 0;
-  for (const auto& [n, engine] : engines_) count += engine->stats().lps;
-  return count;
-}
-
 namespace {
 
 // The structural answer read off a closure: a "-" statement is forced when

@@ -41,7 +41,6 @@ class LpAnswerer {
   // whether time ran out; otherwise the engine found it not implied.
   bool certify(const Query& query, int n, const std::vector<ci::Statement>& targets, lp::Deadline deadline,
                LpAnswer& answer);
-  long lp_count() const;
 
  private:
   lp::Engine& engine(int n);

@@ -238,6 +238,13 @@ void print_text_answer(Output& out, const QueryInputs& inputs, const SourcedQuer
   out.write_char('\n');
 }
 
+void count_answer(Tally& tally, const Findings& findings) {
+  ++tally.queries;
+  tally.models += findings.structural ? 1 : 0;
+  tally.without_ray += findings.index != nullptr && findings.ray == no_ray ? 1 : 0;
+  tally.lps += findings.lps;
+}
+
 void print_text_tally(Output& out, const Tally& tally) {
   out.write_int(static_cast<std::int64_t>(tally.queries));
   out.write_text(tally.queries == 1 ? " query, " : " queries, ");

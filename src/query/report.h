@@ -41,6 +41,9 @@ struct Findings {
   long lps = 0;  // linear programs the answer took
 };
 
+// Counts one answer in the closing count.
+void count_answer(Tally& tally, const Findings& findings);
+
 struct TextDetails {
   bool implied = false;  // the statements implied beyond the given ones
   bool values = false;   // the witness's values

@@ -34,8 +34,8 @@ std::vector<ci::Statement> maximal_beyond(const lp::Ground& ground, const std::v
 }
 #endif
 
-}  // namespace
-
+// The witness as a function on all 2^n subsets of the first n elements,
+// by mask, from the exact sum of rays' values.
 lp::Values model_values(const std::array<std::int64_t, subset_count>& sum, int n) {
   lp::Values values(std::size_t{1} << n);
   for (std::size_t mask = 0; mask < values.size(); ++mask) {
@@ -43,6 +43,15 @@ lp::Values model_values(const std::array<std::int64_t, subset_count>& sum, int n
     if (k >= 0) values[mask] = static_cast<long>(sum[static_cast<std::size_t>(k)]);
   }
   return values;
+}
+
+}  // namespace
+
+std::string refusal_text(const Refusal& refusal, const std::string& source, std::uint32_t line) {
+  const std::string where = source + " line " + std::to_string(line);
+  return refusal.status == status_failure
+             ? "internal error: " + refusal.message + " for " + where + "; please report it"
+             : where + ": " + refusal.message;
 }
 
 Responder::Responder(AnswerSettings settings, RaySource rays) : settings_(settings), rays_(std::move(rays)) {}

@@ -38,6 +38,10 @@ struct Refusal {
   bool timed_out = false;  // the time limit ran out
 };
 
+// A refusal as said of the query asked at line `line` of `source`: a
+// fault of the program asks to be reported.
+std::string refusal_text(const Refusal& refusal, const std::string& source, std::uint32_t line);
+
 // The rays, loaded when first needed; nullptr with the message otherwise.
 using RaySource = std::function<const RayIndex*(std::string& error)>;
 
@@ -69,9 +73,5 @@ class Responder {
   LpAnswer lp_answer_;
 #endif
 };
-
-// The witness as a function on all 2^n subsets of the first n elements,
-// by mask, from the exact sum of rays' values.
-lp::Values model_values(const std::array<std::int64_t, subset_count>& sum, int n);
 
 }  // namespace imset::query

@@ -223,11 +223,6 @@ std::unique_ptr<RayIndex> load_ray_index(const Options& options) {
   return index;
 }
 
-// Where a query was asked, for messages.
-std::string where(const QueryInputs& inputs, const SourcedQuery& query) {
-  return inputs.sources[query.source].name + " line " + std::to_string(query.line);
-}
-
 AnswerSettings answer_settings(const Options& options) {
   AnswerSettings settings;
   settings.engine = options.engine == "rays" ? EngineChoice::rays
@@ -266,15 +261,10 @@ class Printer {
     if (!responder_.answer(query.query, variables, findings, refusal)) {
       out_.flush();
       if (refusal.message.empty()) return refusal.status;  // said already
-      say(refusal.status == exit_failure
-              ? "internal error: " + refusal.message + " for " + where(inputs, query) + "; please report it"
-              : where(inputs, query) + ": " + refusal.message);
+      say(refusal_text(refusal, inputs.sources[query.source].name, query.line));
       return refusal.status;
     }
-    ++tally_.queries;
-    tally_.models += findings.structural ? 1 : 0;
-    tally_.without_ray += findings.index != nullptr && findings.ray == no_ray ? 1 : 0;
-    tally_.lps += findings.lps;
+    count_answer(tally_, findings);
     if (options_.json) {
       print_json_answer(out_, inputs, query, findings, options_.certify);
     } else {

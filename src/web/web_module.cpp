@@ -148,16 +148,10 @@ void answer_all(const std::string& text, const std::string& source, std::size_t 
     Findings findings;
     Refusal refusal;
     if (!responder->answer(query.query, inputs.variables[query.variables], findings, refusal)) {
-      const std::string where = source + " line " + std::to_string(query.line);
-      refuse(reply, refusal.status,
-             refusal.status == status_failure
-                 ? "internal error: " + refusal.message + " for " + where + "; please report it"
-                 : where + ": " + refusal.message);
+      refuse(reply, refusal.status, refusal_text(refusal, source, query.line));
       return;  // as imset-query, which stops there without its count
     }
-    ++tally.queries;
-    tally.models += findings.structural ? 1 : 0;
-    tally.without_ray += findings.index != nullptr && findings.ray == no_ray ? 1 : 0;
+    count_answer(tally, findings);
     if (!reply.answers.empty()) reply.answers += ',';
     reply.answers += "{\"json\":";
     const Json object =
